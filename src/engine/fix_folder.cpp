@@ -1,0 +1,62 @@
+#include "engine/fix_folder.h"
+
+#include "engine/repair_error_prompt.h"
+#include "engine/reserved_names.h"
+
+namespace vantrelle::engine {
+
+namespace {
+
+// Every file and sub-folder whatever its attributes; not the volume label.
+constexpr std::uint32_t kListingMask =
+    files::kReadOnly | files::kHidden | files::kSystem | files::kDirectory | files::kArchive;
+
+}  // namespace
+
+RepairResult FixFolder(const std::string& path, files::FileSystem& fs, ui::MessageBox& box) {
+    const char separator = fs.Separator();
+
+    // 1. No error so far.
+    RepairResult result = kNoError;
+
+    // Records the failure in the result before the user sees it; true means go on.
+    auto failed = [&](const files::Error& error, PromptForm form, const std::string& entry) {
+        result = StoredErrorNumber(error.number);
+        return RepairErrorPrompt(box, form, error, path, separator, entry);
+    };
+
+    // 2. Start the listing. Until it has started there is nothing to go on with.
+    auto first = fs.Dir(path + separator, kListingMask);
+    if (!first) {
+        failed(first.error(), PromptForm::Notice, "");
+        return result;
+    }
+    std::string current = std::move(first.value());
+
+    // 3. An empty name ends the listing.
+    while (!current.empty()) {
+        // 4. Reserved entries are passed over untouched.
+        if (!IsReservedName(current)) {
+            // 5. Reset the entry; a doubled separator after a drive root is harmless.
+            auto reset = fs.SetAttr(path + separator + current, files::kNormal);
+            if (!reset && !failed(reset.error(), PromptForm::Question, current)) {
+                return result;
+            }
+        }
+
+        // 6. The next name. After Go on the current name is handled once more.
+        auto next = fs.Dir();
+        if (!next) {
+            if (!failed(next.error(), PromptForm::Question, current)) {
+                return result;
+            }
+            continue;
+        }
+        current = std::move(next.value());
+    }
+
+    // 7.
+    return result;
+}
+
+}  // namespace vantrelle::engine

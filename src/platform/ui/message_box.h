@@ -1,0 +1,35 @@
+#pragma once
+
+// The modal message box every part of the program reports through. The style is the
+// sum of a button set and an icon; the first button is the default.
+
+#include <string>
+
+namespace vantrelle::ui {
+
+enum MsgBoxStyle : int {
+    vbOKOnly = 0,
+    vbYesNo = 4,
+    vbCritical = 16,
+    vbExclamation = 48,
+    vbInformation = 64,
+};
+
+// Button codes a box returns. Callers treat every code but vbYes as a refusal.
+enum MsgBoxResult : int {
+    vbOK = 1,
+    vbCancel = 2,
+    vbYes = 6,
+    vbNo = 7,
+};
+
+class MessageBox {
+public:
+    virtual ~MessageBox() = default;
+
+    // Shows `text` (lines separated by CR LF) under `title` and waits for a button.
+    // Texts are UTF-8; a name inside them may carry bytes that are not.
+    virtual int MsgBox(const std::string& text, int style, const std::string& title) = 0;
+};
+
+}  // namespace vantrelle::ui
