@@ -5,6 +5,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "platform/files/files.h"
 #include "platform/files/posix/dos_attributes.h"
 #include "platform/files/posix/system_error.h"
 
@@ -115,10 +116,18 @@ Status SetThroughFatIoctl(const std::string& path, const struct stat& entry,
 #endif
 }
 
+// Links, FIFOs, sockets and devices that NTFS drivers store Interix-style, with no
+// reparse point, are told from plain files by their System bit alone: clearing it
+// would turn a link into a file holding the link's text.
+bool IsInterixSpecialFile(const struct stat& entry, std::uint32_t attributes) {
+    constexpr std::uint32_t kReparsePoint = 0x400;
+    return !S_ISREG(entry.st_mode) && !S_ISDIR(entry.st_mode) && (attributes & kReparsePoint) == 0;
+}
+
 // ntfs-3g and ntfs3 both give the full 32 bits big-endian; ntfs3 is written through
 // its one-byte attribute when that loses nothing.
-Status SetThroughNtfsAttributes(const std::string& path, std::uint32_t attributes,
-                                bool byte_when_possible) {
+Status SetThroughNtfsAttributes(const std::string& path, const struct stat& entry,
+                                std::uint32_t attributes, bool byte_when_possible) {
     auto read = GetXattr(path, kNtfsAttribBe, 4);
     if (!read) {
         return read.error();
@@ -130,7 +139,10 @@ Status SetThroughNtfsAttributes(const std::string& path, std::uint32_t attribute
     if (!current) {
         return Unreadable(kNtfsAttribBe, read.value().bytes);
     }
-    const std::uint32_t wanted = WithSettableBits(*current, attributes);
+    std::uint32_t wanted = WithSettableBits(*current, attributes);
+    if (IsInterixSpecialFile(entry, *current)) {
+        wanted |= *current & files::kSystem;
+    }
     if (wanted == *current) {
         return Done{};
     }
@@ -215,9 +227,9 @@ Status AttributeStore::Set(const std::string& path, std::uint32_t attributes) {
         case Mechanism::FatIoctl:
             return SetThroughFatIoctl(path, entry, attributes);
         case Mechanism::NtfsAttribBe:
-            return SetThroughNtfsAttributes(path, attributes, false);
+            return SetThroughNtfsAttributes(path, entry, attributes, false);
         case Mechanism::DosAttribByte:
-            return SetThroughNtfsAttributes(path, attributes, true);
+            return SetThroughNtfsAttributes(path, entry, attributes, true);
         case Mechanism::UserDosAttrib:
             return SetThroughUserDosAttrib(path, attributes);
     }
