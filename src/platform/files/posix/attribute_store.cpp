@@ -214,9 +214,13 @@ Result<Mechanism> AttributeStore::MechanismOf(const std::string& path, const str
     return probed;
 }
 
-Status AttributeStore::Set(const std::string& path, std::uint32_t attributes) {
-    struct stat entry;
-    if (::lstat(path.c_str(), &entry) != 0) {
+Status AttributeStore::Set(const std::string& path, std::uint32_t attributes,
+                           const ListedEntry* listed) {
+    struct stat entry {};
+    if (listed != nullptr && by_volume_.count(listed->volume) != 0) {
+        entry.st_mode = listed->type;
+        entry.st_dev = listed->volume;
+    } else if (::lstat(path.c_str(), &entry) != 0) {
         return SystemError(errno, "looking up the entry");
     }
     auto mechanism = MechanismOf(path, entry);
