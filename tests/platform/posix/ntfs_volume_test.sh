@@ -119,6 +119,35 @@ check "the link is still a link (recursive)" target "$(readlink "$mnt/link-to-fo
 check "the volume root keeps its attributes (recursive)" "$volume_root_before" "$(dos_of "$mnt")"
 check "names and contents unchanged (recursive)" "$before" "$(fingerprint "$mnt")"
 
+# --- an NTFS volume mounted inside a tree that keeps user.DOSATTRIB ---------------------
+# Each volume is asked once what it offers; the mount point is where that changes.
+outer="$work/outer"
+mkdir "$outer"
+if mount -t tmpfs -o mode=755 vantrelle-outer "$outer"; then
+    mounts+=("$outer")
+    echo outer >"$outer/outer.txt"
+    setfattr -n user.DOSATTRIB -v '"0x2"' "$outer/outer.txt"
+    mkdir "$outer/stick"
+    umount "$mnt"
+    mounts=("$outer")
+    fresh_mount_at() { ntfs-3g "$image" "$1" && mounts+=("$1"); }
+    fresh_mount_at "$outer/stick" || echo "FAIL: mounting inside the outer tree"
+    echo inner >"$outer/stick/inner.txt"
+    set_attr 0x00000022 "$outer/stick/inner.txt"
+    out="$("$cli" --recursive --on-error=stop "$outer" 2>"$work/err")"
+    check "nested volumes: exit status" 0 $?
+    check "nested volumes: prompts" "" "$(cat "$work/err")"
+    check "nested volumes: the outer entry" 0x0 \
+        "$(getfattr -h --only-values -n user.DOSATTRIB "$outer/outer.txt" 2>/dev/null)"
+    check "nested volumes: the inner entry, through NTFS" 0x00 "$(dos_of "$outer/stick/inner.txt")"
+    check "nested volumes: no Samba attribute on NTFS" "" \
+        "$(getfattr -h --only-values -n user.DOSATTRIB "$outer/stick/inner.txt" 2>/dev/null)"
+    umount "$outer/stick"
+    mounts=("$outer")
+else
+    echo "note: could not mount a tmpfs; nested volumes not tried"
+fi
+
 # --- the same through the library --------------------------------------------------------
 fresh_volume
 VANTRELLE_NTFS_MOUNT="$mnt" "$library_check" >"$work/library.log" 2>&1
