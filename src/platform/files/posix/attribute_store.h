@@ -19,6 +19,7 @@ enum class Mechanism {
     NtfsAttribBe,   // ntfs-3g: system.ntfs_attrib_be
     DosAttribByte,  // ntfs3: system.dos_attrib
     UserDosAttrib,  // any other: user.DOSATTRIB, as Wine and Samba keep it
+    Unavailable,    // a FAT volume whose driver offers no way to change them
 };
 
 // What a listing already told about an entry that is not a directory: its type (the
