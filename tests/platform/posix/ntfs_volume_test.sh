@@ -8,8 +8,8 @@ set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/../../support/volume_test_lib.sh"
 
-cli="$1"
-library_check="$2"
+cli="$(realpath "$1")"
+library_check="$(realpath "$2")"
 [[ "${3:-}" == "sanitized" ]] && skip "real-volume tests run in the plain build"
 for tool in mkntfs ntfs-3g getfattr setfattr; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -55,6 +56,16 @@ Result<dirent*> ReadEntry(DIR* dir) {
         return SystemError(errno, "reading the folder");
     }
     return entry;
+}
+
+std::string LastComponent(const std::string& path) {
+    const std::size_t end = path.find_last_not_of('/');
+    if (end == std::string::npos) {
+        return std::string();
+    }
+    const std::size_t slash = path.rfind('/', end);
+    const std::size_t begin = slash == std::string::npos ? 0 : slash + 1;
+    return path.substr(begin, end + 1 - begin);
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -198,15 +209,19 @@ class PosixFolder final : public Folder {
 
     Result<std::string> Path() override { return path_; }
 
-    // The last component; a root has none.
+    // The last component; a root has none. "." and ".." are resolved first, so that
+    // a folder named by them is judged by its real name, not taken as reserved.
     Result<std::string> Name() override {
-        const std::size_t end = path_.find_last_not_of('/');
-        if (end == std::string::npos) {
-            return std::string();
+        std::string name = LastComponent(path_);
+        if (name == "." || name == "..") {
+            char* real = ::realpath(path_.c_str(), nullptr);
+            if (real == nullptr) {
+                return SystemError(errno, "resolving the folder's name");
+            }
+            name = LastComponent(real);
+            std::free(real);
         }
-        const std::size_t slash = path_.rfind('/', end);
-        return path_.substr(slash == std::string::npos ? 0 : slash + 1,
-                            slash == std::string::npos ? end + 1 : end - slash);
+        return name;
     }
 
     Result<std::unique_ptr<FileCollection>> Files() override {
