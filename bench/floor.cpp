@@ -4,11 +4,12 @@
 //   replace    one blind write of "0x0" that fails where there is no attribute, or
 //   read-write one read and, when a bit is set, one write (what a reset must do to
 //              leave unreadable values and Samba's records alone).
-// Also makes and re-hides the benchmark's trees.
+// Also makes and re-hides the benchmark's trees. With --ntfs the attribute is ntfs-3g's
+// system.ntfs_attrib_be instead.
 //
-//   floor replace|read-write ROOT
-//   floor populate ROOT FOLDERS FILES_PER_FOLDER   (FOLDERS 0: files directly in ROOT)
-//   floor hide ROOT
+//   floor [--ntfs] replace|read-write ROOT
+//   floor [--ntfs] populate ROOT FOLDERS FILES_PER_FOLDER   (FOLDERS 0: files in ROOT)
+//   floor [--ntfs] hide ROOT
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -31,8 +32,43 @@ constexpr char kNormal[] = "0x0";
 enum class Mode { Replace, ReadWrite, Hide };
 
 long errors = 0;
+bool ntfs = false;
+
+// ntfs-3g: 32 bits, big-endian; Hidden and System set, or the settable bits cleared.
+void VisitNtfs(const std::string& path, Mode mode) {
+    constexpr const char* kNtfs = "system.ntfs_attrib_be";
+    const unsigned char hidden[4] = {0, 0, 0, 0x06};
+    unsigned char value[4] = {};
+    switch (mode) {
+        case Mode::Replace:
+            if (lsetxattr(path.c_str(), kNtfs, value, 4, 0) != 0) {
+                ++errors;
+            }
+            break;
+        case Mode::ReadWrite:
+            if (lgetxattr(path.c_str(), kNtfs, value, 4) != 4) {
+                ++errors;
+            } else if ((value[2] & 0x31) != 0 || (value[3] & 0x27) != 0) {
+                value[2] &= ~0x31;
+                value[3] &= ~0x27;
+                if (lsetxattr(path.c_str(), kNtfs, value, 4, 0) != 0) {
+                    ++errors;
+                }
+            }
+            break;
+        case Mode::Hide:
+            if (lsetxattr(path.c_str(), kNtfs, hidden, 4, 0) != 0) {
+                ++errors;
+            }
+            break;
+    }
+}
 
 void Visit(const std::string& path, Mode mode) {
+    if (ntfs) {
+        VisitNtfs(path, mode);
+        return;
+    }
     switch (mode) {
         case Mode::Replace:
             if (lsetxattr(path.c_str(), kName, kNormal, 3, XATTR_REPLACE) != 0 &&
@@ -118,6 +154,11 @@ int Populate(const std::string& root, int folders, int files) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--ntfs") {
+        ntfs = true;
+        --argc;
+        ++argv;
+    }
     const std::string command = argc > 1 ? argv[1] : "";
     if (argc == 3 && command == "replace") {
         return Walk(argv[2], Mode::Replace);
@@ -132,7 +173,7 @@ int main(int argc, char** argv) {
         return Populate(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     }
     std::fprintf(stderr,
-                 "usage: floor replace|read-write|hide ROOT\n"
-                 "       floor populate ROOT FOLDERS FILES_PER_FOLDER\n");
+                 "usage: floor [--ntfs] replace|read-write|hide ROOT\n"
+                 "       floor [--ntfs] populate ROOT FOLDERS FILES_PER_FOLDER\n");
     return 2;
 }
