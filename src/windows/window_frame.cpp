@@ -35,8 +35,20 @@ void SetTabOrder(QWidget* client, const QStringList& names) {
             widgets.append(widget);
         }
     }
+    // Qt leaves widgets that take no focus out of setTabOrder; the labels still keep
+    // their place in the chain, so they take part for the length of the reordering.
+    QList<Qt::FocusPolicy> policies;
+    for (QWidget* widget : widgets) {
+        policies.append(widget->focusPolicy());
+        if (widget->focusPolicy() == Qt::NoFocus) {
+            widget->setFocusPolicy(Qt::TabFocus);
+        }
+    }
     for (qsizetype i = 1; i < widgets.size(); ++i) {
         QWidget::setTabOrder(widgets[i - 1], widgets[i]);
+    }
+    for (qsizetype i = 0; i < widgets.size(); ++i) {
+        widgets[i]->setFocusPolicy(policies[i]);
     }
     for (QWidget* widget : widgets) {
         if (widget->focusPolicy() & Qt::TabFocus) {
