@@ -1,0 +1,57 @@
+#pragma once
+
+// What every window test needs: the windows over an in-memory volume with drives C:
+// (fixed), E: and F: (removable), a scripted message box, and counters for the
+// program's end and for the update command.
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "support/memory_volume.h"
+#include "support/scripted_message_box.h"
+#include "windows/form1.h"
+#include "windows/forms.h"
+#include "windows/main_form.h"
+
+namespace vantrelle::windows {
+
+// Passes each box to the script, after letting the test look at the windows.
+class ObservedMessageBox : public ui::MessageBox {
+  public:
+    int MsgBox(const std::string& text, int style, const std::string& title) override {
+        if (on_box) {
+            on_box(text);
+        }
+        return script.MsgBox(text, style, title);
+    }
+
+    testing::ScriptedMessageBox script;
+    std::function<void(const std::string& text)> on_box;
+};
+
+class WindowsHarness {
+  public:
+    WindowsHarness();
+
+    std::string Utf8(const QString& text) { return text.toUtf8().toStdString(); }
+    void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    testing::MemoryVolume volume;
+    ObservedMessageBox box;
+    int quits = 0;
+    std::vector<Language> update_requests;
+    ui::Program program{[this] { ++quits; }};
+    std::unique_ptr<Forms> forms;
+};
+
+// The names of `window`'s controls, among `names`, in the order Tab visits them,
+// starting from the first of `names`.
+QStringList FocusOrder(QWidget* window, const QStringList& names);
+
+// The geometry of the named control of `window`'s client area, in pixels.
+QRect GeometryOf(QWidget* window, const char* name);
+
+}  // namespace vantrelle::windows
