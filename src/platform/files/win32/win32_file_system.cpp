@@ -106,6 +106,8 @@ class FindHandle {
     explicit FindHandle(HANDLE handle) : handle_(handle) {}
     FindHandle(const FindHandle&) = delete;
     FindHandle& operator=(const FindHandle&) = delete;
+    FindHandle(FindHandle&& other) noexcept
+        : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
     FindHandle& operator=(FindHandle&& other) noexcept {
         Close();
         handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
@@ -277,6 +279,26 @@ class Win32FileSystemObject : public FileSystemObject {
     }
 };
 
+// A link or junction is opened as itself, so that its own attributes change and
+// never those of what it points to.
+Status SetLinkAttributes(const std::wstring& path, DWORD attributes) {
+    HANDLE link = CreateFileW(
+        path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (link == INVALID_HANDLE_VALUE) {
+        return LastError();
+    }
+    FILE_BASIC_INFO info{};  // zero times are left as they are
+    info.FileAttributes = attributes;
+    const bool set = SetFileInformationByHandle(link, FileBasicInfo, &info, sizeof info);
+    const DWORD error = GetLastError();
+    CloseHandle(link);
+    if (!set) {
+        return SystemError(error);
+    }
+    return Done{};
+}
+
 class Win32FileSystem : public FileSystem {
   public:
     char Separator() const override { return '\\'; }
@@ -326,9 +348,17 @@ class Win32FileSystem : public FileSystem {
         if (!resolved) {
             return resolved.error();
         }
+        const std::wstring native = Wide(resolved.value().extended);
         // Zero would leave the attributes as they are: Normal has its own bit.
         const DWORD wanted = attributes == kNormal ? FILE_ATTRIBUTE_NORMAL : attributes;
-        if (!SetFileAttributesW(Wide(resolved.value().extended).c_str(), wanted)) {
+        const DWORD current = GetFileAttributesW(native.c_str());
+        if (current == INVALID_FILE_ATTRIBUTES) {
+            return LastError();
+        }
+        if (current & FILE_ATTRIBUTE_REPARSE_POINT) {
+            return SetLinkAttributes(native, wanted);
+        }
+        if (!SetFileAttributesW(native.c_str(), wanted)) {
             return LastError();
         }
         return Done{};
