@@ -51,8 +51,9 @@ run_logged() {
 build_and_test() {
     local dir="$1"
     shift
-    if ! cmake -S "$root" -B "$root/$dir" -G Ninja "$@" >"$root/$dir.configure.log" 2>&1; then
-        cat "$root/$dir.configure.log"
+    mkdir -p "$root/$dir"
+    if ! cmake -S "$root" -B "$root/$dir" -G Ninja "$@" >"$root/$dir/configure.log" 2>&1; then
+        cat "$root/$dir/configure.log"
         echo "test: configuring $dir failed"
         failed=$((failed + 1))
         broken=1

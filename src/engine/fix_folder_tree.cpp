@@ -32,11 +32,15 @@ enum class Step {
 };
 
 // After Go on, the walk continues with the step that follows the failing one.
-Step FollowingStep(Step failed) { return static_cast<Step>(static_cast<int>(failed) + 1); }
+Step FollowingStep(Step failed) {
+    return static_cast<Step>(static_cast<int>(failed) + 1);
+}
 
 // A step that needs what an earlier failed step should have delivered fails in turn.
 constexpr std::int32_t kMissingObject = 91;
-Error Missing(const char* what) { return Error{kMissingObject, what}; }
+Error Missing(const char* what) {
+    return Error{kMissingObject, what};
+}
 
 // A collection, one pass over it and the member the pass stands on.
 template <class Member>
@@ -73,7 +77,7 @@ StepOutcome Fail(Error error, std::string entry = {}) {
 // One level of the walk: the folder, its object model and its place in both
 // enumerations, held until the level returns.
 class FolderWalk {
-public:
+  public:
     FolderWalk(std::string path, FileSystem& fs) : path_(std::move(path)), fs_(fs) {}
 
     const std::string& path() const { return path_; }
@@ -82,30 +86,37 @@ public:
 
     StepOutcome Run() {
         switch (step) {
-            case Step::CreateObjectModel: return CreateObjectModel();
-            case Step::OpenFolder: return OpenFolder();
+            case Step::CreateObjectModel:
+                return CreateObjectModel();
+            case Step::OpenFolder:
+                return OpenFolder();
             case Step::FilesTest:
                 return CountTest(files_, &Folder::Files, Step::StartFiles, Step::SubFoldersTest);
             case Step::StartFiles:
                 return StartPass(files_, &Folder::Files, Step::ResetFile, Step::SubFoldersTest);
-            case Step::ResetFile: return ResetFile();
-            case Step::NextFile: return Advance(files_, Step::ResetFile, Step::SubFoldersTest);
+            case Step::ResetFile:
+                return ResetFile();
+            case Step::NextFile:
+                return Advance(files_, Step::ResetFile, Step::SubFoldersTest);
             case Step::SubFoldersTest:
                 return CountTest(sub_folders_, &Folder::SubFolders, Step::StartSubFolders,
                                  Step::Return);
             case Step::StartSubFolders:
                 return StartPass(sub_folders_, &Folder::SubFolders, Step::ResetSubFolder,
                                  Step::Return);
-            case Step::ResetSubFolder: return ResetSubFolder();
-            case Step::WalkSubFolder: return WalkSubFolder();
+            case Step::ResetSubFolder:
+                return ResetSubFolder();
+            case Step::WalkSubFolder:
+                return WalkSubFolder();
             case Step::NextSubFolder:
                 return Advance(sub_folders_, Step::ResetSubFolder, Step::Return);
-            case Step::Return: break;
+            case Step::Return:
+                break;
         }
         return Next(Step::Return);
     }
 
-private:
+  private:
     // 2.
     StepOutcome CreateObjectModel() {
         auto created = fs_.CreateFileSystemObject();
@@ -200,32 +211,45 @@ private:
 
     // 10. A failure here still lets the sub-folder be walked after Go on.
     StepOutcome ResetSubFolder() {
-        if (!sub_folders_.current) {
-            return Fail(Missing("There is no current sub-folder"));
-        }
-        auto sub_folder_path = sub_folders_.current->Path();
+        auto sub_folder_path = CurrentSubFolderPath();
         if (!sub_folder_path) {
-            return Fail(sub_folder_path.error(), CurrentSubFolderName());
+            return FailOnSubFolder(sub_folder_path.error());
         }
         auto reset = fs_.SetAttr(sub_folder_path.value(), files::kNormal);
         if (!reset) {
-            return Fail(reset.error(), CurrentSubFolderName());
+            return FailOnSubFolder(reset.error());
         }
         return Next(Step::WalkSubFolder);
     }
 
     // 11. The walk itself runs as the next level; its result reaches this one on return.
     StepOutcome WalkSubFolder() {
-        if (!sub_folders_.current) {
-            return Fail(Missing("There is no current sub-folder"));
-        }
-        auto sub_folder_path = sub_folders_.current->Path();
+        auto sub_folder_path = CurrentSubFolderPath();
         if (!sub_folder_path) {
-            return Fail(sub_folder_path.error(), CurrentSubFolderName());
+            return FailOnSubFolder(sub_folder_path.error());
         }
         StepOutcome outcome = Next(Step::NextSubFolder);
         outcome.descend_to = std::move(sub_folder_path.value());
         return outcome;
+    }
+
+    files::Result<std::string> CurrentSubFolderPath() {
+        if (!sub_folders_.current) {
+            return Missing("There is no current sub-folder");
+        }
+        return sub_folders_.current->Path();
+    }
+
+    // The prompt names the sub-folder when its name can be read; it is only for the
+    // text, so a name that cannot be read leaves line 3 without one.
+    StepOutcome FailOnSubFolder(Error error) {
+        std::string name;
+        if (sub_folders_.current) {
+            if (auto read = sub_folders_.current->Name()) {
+                name = std::move(read.value());
+            }
+        }
+        return Fail(std::move(error), std::move(name));
     }
 
     template <class Member>
@@ -241,12 +265,6 @@ private:
             loop.collection = std::move(collection.value());
         }
         return std::nullopt;
-    }
-
-    // Only for the prompt's text: a name that cannot be read leaves line 3 without one.
-    std::string CurrentSubFolderName() {
-        auto name = sub_folders_.current->Name();
-        return name ? name.value() : std::string();
     }
 
     const std::string path_;

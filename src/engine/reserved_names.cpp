@@ -19,8 +19,9 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 }  // namespace
 
 bool IsReservedName(std::string_view name) {
-    return std::ranges::any_of(
-        ReservedNames, [name](std::string_view reserved) { return EqualIgnoringCase(name, reserved); });
+    return std::ranges::any_of(ReservedNames, [name](std::string_view reserved) {
+        return EqualIgnoringCase(name, reserved);
+    });
 }
 
 }  // namespace vantrelle::engine

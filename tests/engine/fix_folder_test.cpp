@@ -1,10 +1,12 @@
 // Normal mode: one listing of one folder, every entry but the reserved ones set to
 // Normal, failures prompted for as they happen.
 
+#include "engine/fix_folder.h"
+
 #include <gtest/gtest.h>
 
-#include "engine/fix_folder.h"
 #include "support/memory_volume.h"
+#include "support/repair_prompts.h"
 #include "support/scripted_message_box.h"
 
 namespace vantrelle::engine {
@@ -17,6 +19,7 @@ using files::kReadOnly;
 using files::kSystem;
 using testing::MemoryVolume;
 using testing::Op;
+using testing::RepairQuestionText;
 using testing::ScriptedMessageBox;
 using testing::ShownBox;
 using ui::vbNo;
@@ -24,13 +27,8 @@ using ui::vbYes;
 
 constexpr std::uint32_t kHiddenSystem = kHidden | kSystem;
 
-std::string Question(const std::string& description, const std::string& file) {
-    return "An error happened :\r\n" + description + "\r\nin File: " + file +
-           "\r\nDo you want to continue fixing other files?";
-}
-
 class FixFolderTest : public ::testing::Test {
-protected:
+  protected:
     // E:\stick holds a, b, c (hidden and system) and the hidden folder d with a hidden
     // file inside.
     void SetUp() override {
@@ -124,10 +122,10 @@ TEST_F(FixFolderTest, StartOfListingFailsWithTheNoticeAndNothingIsReset) {
 
     EXPECT_EQ(FixFolder("E:\\stick", volume, box), testing::kNotReady);
 
-    EXPECT_EQ(box.shown(), (std::vector<ShownBox>{
-                               {"An error happened :\r\nThe device is not ready.\r\n"
-                                "in File: E:\\stick\\",
-                                16, "Error 21"}}));
+    EXPECT_EQ(box.shown(),
+              (std::vector<ShownBox>{{"An error happened :\r\nThe device is not ready.\r\n"
+                                      "in File: E:\\stick\\",
+                                      16, "Error 21"}}));
     EXPECT_TRUE(volume.set_attr_calls().empty());
 }
 
@@ -146,8 +144,9 @@ TEST_F(FixFolderTest, ResetFailsAndGoOnLeavesThatEntryAndResetsTheRest) {
 
     EXPECT_EQ(FixFolder("E:\\stick", volume, box), testing::kAccessDenied);
 
-    EXPECT_EQ(box.shown(), (std::vector<ShownBox>{
-                               {Question("Access is denied.", "E:\\stick\\b"), 20, "Error 5"}}));
+    EXPECT_EQ(box.shown(),
+              (std::vector<ShownBox>{
+                  {RepairQuestionText("Access is denied.", "E:\\stick\\b"), 20, "Error 5"}}));
     EXPECT_EQ(Attributes("a"), 0);
     EXPECT_EQ(Attributes("b"), kHiddenSystem);
     EXPECT_EQ(Attributes("c"), 0);
@@ -183,9 +182,10 @@ TEST_F(FixFolderTest, NextNameFailsAndGoOnHandlesTheCurrentEntryAgain) {
 
     EXPECT_EQ(FixFolder("E:\\stick", volume, box), 1117);
 
-    EXPECT_EQ(box.shown(), (std::vector<ShownBox>{{Question("The request could not be performed.",
-                                                            "E:\\stick\\a"),
-                                                   20, "Error 1117"}}));
+    EXPECT_EQ(box.shown(),
+              (std::vector<ShownBox>{
+                  {RepairQuestionText("The request could not be performed.", "E:\\stick\\a"), 20,
+                   "Error 1117"}}));
     EXPECT_EQ(volume.set_attr_calls(),
               (std::vector<std::string>{"E:\\stick\\a", "E:\\stick\\a", "E:\\stick\\b",
                                         "E:\\stick\\c", "E:\\stick\\d"}));
@@ -210,11 +210,11 @@ TEST_F(FixFolderTest, NextNameKeepsFailingAndEachGoOnRetriesUntilStop) {
 
     ASSERT_EQ(box.shown().size(), 3u);
     for (const ShownBox& shown : box.shown()) {
-        EXPECT_EQ(shown.text, Question("The request could not be performed.", "E:\\stick\\b"));
+        EXPECT_EQ(shown.text,
+                  RepairQuestionText("The request could not be performed.", "E:\\stick\\b"));
     }
-    EXPECT_EQ(volume.set_attr_calls(),
-              (std::vector<std::string>{"E:\\stick\\a", "E:\\stick\\b", "E:\\stick\\b",
-                                        "E:\\stick\\b"}));
+    EXPECT_EQ(volume.set_attr_calls(), (std::vector<std::string>{"E:\\stick\\a", "E:\\stick\\b",
+                                                                 "E:\\stick\\b", "E:\\stick\\b"}));
 }
 
 TEST_F(FixFolderTest, NextNameFailingOnAReservedNameRetriesWithoutResettingIt) {
@@ -224,7 +224,8 @@ TEST_F(FixFolderTest, NextNameFailingOnAReservedNameRetriesWithoutResettingIt) {
     EXPECT_EQ(FixFolder("E:\\stick", volume, box), 1117);
 
     ASSERT_EQ(box.shown().size(), 1u);
-    EXPECT_EQ(box.shown()[0].text, Question("The request could not be performed.", "E:\\stick\\."));
+    EXPECT_EQ(box.shown()[0].text,
+              RepairQuestionText("The request could not be performed.", "E:\\stick\\."));
     EXPECT_EQ(volume.set_attr_calls().size(), 4u);
 }
 

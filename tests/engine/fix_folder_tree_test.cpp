@@ -1,10 +1,12 @@
 // Recursive mode: a depth-first walk through the folder object model, one error
 // handling per folder, always the question form.
 
+#include "engine/fix_folder_tree.h"
+
 #include <gtest/gtest.h>
 
-#include "engine/fix_folder_tree.h"
 #include "support/memory_volume.h"
+#include "support/repair_prompts.h"
 #include "support/scripted_message_box.h"
 
 namespace vantrelle::engine {
@@ -15,6 +17,7 @@ using files::kHidden;
 using files::kSystem;
 using testing::MemoryVolume;
 using testing::Op;
+using testing::RepairQuestionText;
 using testing::ScriptedMessageBox;
 using testing::ShownBox;
 using ui::vbNo;
@@ -25,13 +28,8 @@ constexpr std::int64_t kHiddenFolder = kHiddenSystem | kDirectory;
 constexpr std::int32_t kInjected = 1117;
 const char* const kInjectedText = "The request could not be performed.";
 
-std::string Question(const std::string& description, const std::string& file) {
-    return "An error happened :\r\n" + description + "\r\nin File: " + file +
-           "\r\nDo you want to continue fixing other files?";
-}
-
 class FixFolderTreeTest : public ::testing::Test {
-protected:
+  protected:
     // E:\top (hidden) holds files f1, f2 and sub-folders s1 (with g) and s2 (with h),
     // everything hidden and system.
     void SetUp() override {
@@ -166,7 +164,9 @@ struct FailureRow {
     const char* after_no;   // ResetPattern() when the injected prompt is answered No
 };
 
-void PrintTo(const FailureRow& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const FailureRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class FailureTable : public FixFolderTreeTest, public ::testing::WithParamInterface<FailureRow> {};
 
@@ -209,7 +209,7 @@ TEST_P(FailureTable, GoOnContinuesWithTheFollowingStep) {
     EXPECT_EQ(ResetPattern(), row.after_yes);
     ASSERT_EQ(box.shown().size(), static_cast<std::size_t>(row.prompts_after_yes));
     EXPECT_EQ(box.shown()[0],
-              (ShownBox{Question(kInjectedText, std::string("E:\\top\\") + row.entry), 20,
+              (ShownBox{RepairQuestionText(kInjectedText, std::string("E:\\top\\") + row.entry), 20,
                         "Error 1117"}));
     // The last failure's number; those that follow from a missing object are the
     // engine's own.
@@ -240,9 +240,10 @@ TEST_F(FixFolderTreeTest, MissingPathPromptsForEachLaterStepWhenGoOnIsChosen) {
     EXPECT_EQ(FixFolderTree("E:\\gone", volume, box), 91);
 
     ASSERT_EQ(box.shown().size(), 8u);
-    EXPECT_EQ(box.shown()[0],
-              (ShownBox{Question("The system cannot find the path specified.", "E:\\gone\\"), 20,
-                        "Error 3"}));
+    EXPECT_EQ(
+        box.shown()[0],
+        (ShownBox{RepairQuestionText("The system cannot find the path specified.", "E:\\gone\\"),
+                  20, "Error 3"}));
     for (const ShownBox& shown : box.shown()) {
         EXPECT_EQ(shown.style, 20);
         EXPECT_NE(shown.text.find("in File: E:\\gone\\\r\n"), std::string::npos);
@@ -258,13 +259,12 @@ TEST_F(FixFolderTreeTest, MissingPathAndStopReturnsThePlatformsNumber) {
 TEST_F(FixFolderTreeTest, ReservedSubFolderWhoseResetFailsIsNamedAndStillLeftClosed) {
     volume.AddFolder("E:\\top\\RECYCLER", kHiddenSystem);
     volume.AddFile("E:\\top\\RECYCLER\\keep", kHiddenSystem);
-    volume.FailOn(Op::SetAttr, "E:\\top\\recycler", 1, testing::kAccessDenied,
-                  "Access is denied.");
+    volume.FailOn(Op::SetAttr, "E:\\top\\recycler", 1, testing::kAccessDenied, "Access is denied.");
     ScriptedMessageBox box{vbYes};
 
     EXPECT_EQ(Walk(box), testing::kAccessDenied);
 
-    EXPECT_EQ(box.shown()[0].text, Question("Access is denied.", "E:\\top\\RECYCLER"));
+    EXPECT_EQ(box.shown()[0].text, RepairQuestionText("Access is denied.", "E:\\top\\RECYCLER"));
     EXPECT_EQ(Attributes("RECYCLER"), kHiddenFolder);
     EXPECT_EQ(Attributes("RECYCLER\\keep"), kHiddenSystem);
     EXPECT_EQ(ResetPattern(), "RRRRRR");
@@ -277,7 +277,7 @@ TEST_F(FixFolderTreeTest, NestedErrorAnsweredGoOnCompletesAndReachesTheTop) {
     EXPECT_EQ(Walk(box), testing::kAccessDenied);
 
     // A nested prompt names the nested folder's path.
-    EXPECT_EQ(box.shown()[0].text, Question("Access is denied.", "E:\\top\\s1\\g"));
+    EXPECT_EQ(box.shown()[0].text, RepairQuestionText("Access is denied.", "E:\\top\\s1\\g"));
     EXPECT_EQ(ResetPattern(), "RRR-RR");
 }
 

@@ -23,8 +23,9 @@ TEST(ReservedNames, MatchTheFiveNamesInAnyLetterCase) {
 }
 
 TEST(ReservedNames, DoNotMatchNamesThatOnlyContainOrResembleThem) {
-    for (const char* name : {"", "...", "RECYCLER.old", "xRECYCLER", "RECYCLE", "$RECYCLE.BIN ",
-                             " .", "System Volume", "System  Volume Information", "RECYCLER\xC3\xA9"}) {
+    for (const char* name :
+         {"", "...", "RECYCLER.old", "xRECYCLER", "RECYCLE", "$RECYCLE.BIN ", " .", "System Volume",
+          "System  Volume Information", "RECYCLER\xC3\xA9"}) {
         EXPECT_FALSE(IsReservedName(name)) << name;
     }
 }

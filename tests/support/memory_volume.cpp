@@ -21,7 +21,9 @@ struct MemoryVolume::Node {
 
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::vector<std::string_view> Components(std::string_view path) {
     std::vector<std::string_view> parts;
@@ -72,7 +74,7 @@ bool Listed(std::uint32_t attributes, bool is_folder, std::uint32_t mask) {
 }
 
 class MemoryFile : public files::File {
-public:
+  public:
     MemoryFile(MemoryVolume& volume, MemoryVolume::Node& node) : volume_(volume), node_(node) {}
     Result<std::string> Name() override {
         if (auto e = volume_.Inject(Op::FileName, MemoryVolume::PathOf(node_))) {
@@ -81,7 +83,7 @@ public:
         return node_.name;
     }
 
-private:
+  private:
     MemoryVolume& volume_;
     MemoryVolume::Node& node_;
 };
@@ -90,7 +92,7 @@ class MemoryFolder;
 
 template <class Member>
 class MemoryEnumerator : public files::Enumerator<Member> {
-public:
+  public:
     MemoryEnumerator(MemoryVolume& volume, std::string folder_path, Op next_op,
                      std::vector<MemoryVolume::Node*> members)
         : volume_(volume),
@@ -100,7 +102,7 @@ public:
 
     Result<std::unique_ptr<Member>> Next() override;
 
-private:
+  private:
     MemoryVolume& volume_;
     std::string folder_path_;
     Op next_op_;
@@ -110,7 +112,7 @@ private:
 
 template <class Member>
 class MemoryCollection : public files::Collection<Member> {
-public:
+  public:
     MemoryCollection(MemoryVolume& volume, MemoryVolume::Node& folder, bool folders)
         : volume_(volume), folder_(folder), folders_(folders) {}
 
@@ -126,11 +128,12 @@ public:
                 volume_.Inject(folders_ ? Op::SubFoldersEnumerate : Op::FilesEnumerate, Path())) {
             return *e;
         }
-        return std::unique_ptr<files::Enumerator<Member>>(std::make_unique<MemoryEnumerator<Member>>(
-            volume_, Path(), folders_ ? Op::SubFoldersNext : Op::FilesNext, Members()));
+        return std::unique_ptr<files::Enumerator<Member>>(
+            std::make_unique<MemoryEnumerator<Member>>(
+                volume_, Path(), folders_ ? Op::SubFoldersNext : Op::FilesNext, Members()));
     }
 
-private:
+  private:
     std::string Path() const { return MemoryVolume::PathOf(folder_); }
     std::vector<MemoryVolume::Node*> Members() const {
         std::vector<MemoryVolume::Node*> members;
@@ -148,7 +151,7 @@ private:
 };
 
 class MemoryFolder : public files::Folder {
-public:
+  public:
     MemoryFolder(MemoryVolume& volume, MemoryVolume::Node& node) : volume_(volume), node_(node) {}
 
     Result<std::string> Path() override {
@@ -178,7 +181,7 @@ public:
             std::make_unique<MemoryCollection<files::Folder>>(volume_, node_, true));
     }
 
-private:
+  private:
     MemoryVolume& volume_;
     MemoryVolume::Node& node_;
 };
@@ -200,7 +203,7 @@ Result<std::unique_ptr<Member>> MemoryEnumerator<Member>::Next() {
 }
 
 class MemoryFileSystemObject : public files::FileSystemObject {
-public:
+  public:
     explicit MemoryFileSystemObject(MemoryVolume& volume) : volume_(volume) {}
     Result<std::unique_ptr<files::Folder>> GetFolder(const std::string& path) override {
         if (auto e = volume_.Inject(Op::GetFolder, path)) {
@@ -213,7 +216,7 @@ public:
         return std::unique_ptr<files::Folder>(std::make_unique<MemoryFolder>(volume_, *node));
     }
 
-private:
+  private:
     MemoryVolume& volume_;
 };
 
@@ -267,14 +270,15 @@ MemoryVolume::Node* MemoryVolume::Find(const std::string& path) const {
     if (parts.empty() || !IsDrive(parts.front())) {
         return nullptr;
     }
-    auto drive = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(parts[0][0]))));
+    auto drive =
+        drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(parts[0][0]))));
     if (drive == drives_.end()) {
         return nullptr;
     }
     Node* node = drive->second.get();
     for (std::size_t i = 1; i < parts.size(); ++i) {
-        auto child = std::ranges::find_if(node->children,
-                                          [&](const auto& c) { return SameName(c->name, parts[i]); });
+        auto child = std::ranges::find_if(
+            node->children, [&](const auto& c) { return SameName(c->name, parts[i]); });
         if (child == node->children.end()) {
             return nullptr;
         }
@@ -283,7 +287,9 @@ MemoryVolume::Node* MemoryVolume::Find(const std::string& path) const {
     return node;
 }
 
-std::string MemoryVolume::PathOf(const Node& node) { return node.path; }
+std::string MemoryVolume::PathOf(const Node& node) {
+    return node.path;
+}
 
 std::int64_t MemoryVolume::Attributes(const std::string& path) const {
     const Node* node = Find(path);
@@ -362,7 +368,8 @@ Result<std::unique_ptr<files::FileSystemObject>> MemoryVolume::CreateFileSystemO
     if (auto e = Inject(Op::CreateFileSystemObject, "")) {
         return *e;
     }
-    return std::unique_ptr<files::FileSystemObject>(std::make_unique<MemoryFileSystemObject>(*this));
+    return std::unique_ptr<files::FileSystemObject>(
+        std::make_unique<MemoryFileSystemObject>(*this));
 }
 
 files::Status MemoryVolume::SetAttr(const std::string& path, std::uint32_t attributes) {

@@ -18,22 +18,22 @@
 namespace vantrelle::testing {
 
 enum class Op {
-    DirStart,        // path: the folder listed
-    DirNext,         // path: the folder being listed
-    SetAttr,         // path: the entry
+    DirStart,                // path: the folder listed
+    DirNext,                 // path: the folder being listed
+    SetAttr,                 // path: the entry
     CreateFileSystemObject,  // path: ""
-    GetFolder,       // path: the folder
-    FolderPath,      // path: the folder
-    FolderName,      // path: the folder
-    FolderFiles,     // path: the folder
-    FolderSubFolders,  // path: the folder
-    FilesCount,      // path: the folder
-    FilesEnumerate,  // path: the folder
-    FilesNext,       // path: the folder
-    FileName,        // path: the file
-    SubFoldersCount,      // path: the folder
-    SubFoldersEnumerate,  // path: the folder
-    SubFoldersNext,       // path: the folder
+    GetFolder,               // path: the folder
+    FolderPath,              // path: the folder
+    FolderName,              // path: the folder
+    FolderFiles,             // path: the folder
+    FolderSubFolders,        // path: the folder
+    FilesCount,              // path: the folder
+    FilesEnumerate,          // path: the folder
+    FilesNext,               // path: the folder
+    FileName,                // path: the file
+    SubFoldersCount,         // path: the folder
+    SubFoldersEnumerate,     // path: the folder
+    SubFoldersNext,          // path: the folder
 };
 
 // Win32 error numbers the volume itself reports.
@@ -44,7 +44,7 @@ inline constexpr std::int32_t kNotReady = 21;
 inline constexpr std::int32_t kNoMoreListing = 18;
 
 class MemoryVolume : public files::FileSystem {
-public:
+  public:
     static constexpr int kEveryTime = -1;
 
     MemoryVolume();
@@ -80,7 +80,7 @@ public:
     Node* Find(const std::string& path) const;
     static std::string PathOf(const Node& node);
 
-private:
+  private:
     struct Fault {
         Op op;
         std::string key;

@@ -21,7 +21,7 @@ struct ShownBox {
 };
 
 class ScriptedMessageBox : public ui::MessageBox {
-public:
+  public:
     ScriptedMessageBox() = default;
     explicit ScriptedMessageBox(std::initializer_list<int> answers) : answers_(answers) {}
     ~ScriptedMessageBox() override;
@@ -33,7 +33,7 @@ public:
 
     const std::vector<ShownBox>& shown() const { return shown_; }
 
-private:
+  private:
     std::deque<int> answers_;
     std::vector<ShownBox> shown_;
 };

@@ -1,0 +1,77 @@
+#include "app/cli/command_line.h"
+
+namespace vantrelle::cli {
+
+namespace {
+
+CommandLine Problem(std::string problem) {
+    CommandLine line;
+    line.action = CommandLine::Action::UsageError;
+    line.problem = std::move(problem);
+    return line;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    bool have_path = false;
+    bool options_end = false;
+    for (const std::string& argument : arguments) {
+        if (!options_end && argument == "--") {
+            options_end = true;
+        } else if (!options_end && (argument == "--help" || argument == "-h")) {
+            line.action = CommandLine::Action::Help;
+            return line;
+        } else if (!options_end && argument == "--recursive") {
+            line.recursive = true;
+        } else if (!options_end && argument.rfind("--on-error=", 0) == 0) {
+            const std::string value = argument.substr(11);
+            if (value == "ask") {
+                line.on_error = OnError::Ask;
+            } else if (value == "continue") {
+                line.on_error = OnError::Continue;
+            } else if (value == "stop") {
+                line.on_error = OnError::Stop;
+            } else {
+                return Problem("--on-error takes ask, continue or stop, not '" + value + "'");
+            }
+        } else if (!options_end && argument.size() > 1 && argument[0] == '-') {
+            return Problem("unknown option '" + argument + "'");
+        } else if (have_path) {
+            return Problem("only one PATH may be given");
+        } else if (argument.empty()) {
+            return Problem("PATH is empty");
+        } else {
+            line.path = argument;
+            have_path = true;
+        }
+    }
+    if (!have_path) {
+        return Problem("PATH is missing");
+    }
+    line.action = CommandLine::Action::Repair;
+    return line;
+}
+
+std::string UsageText() {
+    return "Usage: vantrelle-cli [--recursive] [--on-error=ask|continue|stop] PATH\n"
+           "\n"
+           "Resets the DOS/Windows attributes (Hidden, System, Read-only, Archive) of\n"
+           "the entries directly inside the folder PATH to Normal, so that files hidden\n"
+           "by malware become visible again. The folder's own attributes are kept, and\n"
+           "'System Volume Information', '$RECYCLE.BIN' and 'RECYCLER' are left alone.\n"
+           "\n"
+           "  --recursive         walk every sub-folder too, at any depth\n"
+           "  --on-error=ask      ask on standard input whether to go on after an error\n"
+           "                      (y/yes or n/no; the end of input means no); the default\n"
+           "  --on-error=continue go on after every error\n"
+           "  --on-error=stop     stop at the first error\n"
+           "  --help              show this text\n"
+           "\n"
+           "Each error is shown on standard error. At the end the outcome is printed on\n"
+           "standard output. Exit status: 0 when every entry was reset, 1 when there was\n"
+           "an error, 2 when the command line is wrong.\n";
+}
+
+}  // namespace vantrelle::cli

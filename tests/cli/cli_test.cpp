@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/cli/command_line.h"
+#include "app/cli/console_message_box.h"
+
+namespace vantrelle::cli {
+namespace {
+
+using Action = CommandLine::Action;
+
+TEST(CommandLine, OptionsInAnyOrderAndOnePath) {
+    auto line = ParseCommandLine({"--on-error=stop", "/media/stick", "--recursive"});
+    EXPECT_EQ(line.action, Action::Repair);
+    EXPECT_TRUE(line.recursive);
+    EXPECT_EQ(line.on_error, OnError::Stop);
+    EXPECT_EQ(line.path, "/media/stick");
+
+    auto plain = ParseCommandLine({"/media/stick/"});
+    EXPECT_EQ(plain.action, Action::Repair);
+    EXPECT_FALSE(plain.recursive);
+    EXPECT_EQ(plain.on_error, OnError::Ask);
+    EXPECT_EQ(plain.path, "/media/stick/");
+
+    auto dashed = ParseCommandLine({"--", "--recursive"});
+    EXPECT_EQ(dashed.action, Action::Repair);
+    EXPECT_EQ(dashed.path, "--recursive");
+    EXPECT_FALSE(dashed.recursive);
+}
+
+TEST(CommandLine, MistakesAreUsageErrors) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {}, {""}, {"a", "b"}, {"--on-error=maybe", "a"}, {"--on-error", "a"}, {"-x", "a"}}) {
+        auto line = ParseCommandLine(arguments);
+        EXPECT_EQ(line.action, Action::UsageError) << ::testing::PrintToString(arguments);
+        EXPECT_FALSE(line.problem.empty());
+    }
+    EXPECT_EQ(ParseCommandLine({"a", "--help"}).action, Action::Help);
+}
+
+constexpr const char* kQuestion =
+    "An error happened :\r\nPermission denied\r\nin File: /s/x\r\nDo you want to continue "
+    "fixing other files?";
+
+TEST(ConsoleMessageBox, AskReadsYesNoAndTakesTheEndOfInputAsNo) {
+    std::istringstream answers("maybe\n  YES \nn\n");
+    std::ostringstream console;
+    ConsoleMessageBox box(OnError::Ask, answers, console, true);
+
+    EXPECT_EQ(box.MsgBox(kQuestion, 20, "Error 13"), ui::vbYes);
+    EXPECT_EQ(box.MsgBox(kQuestion, 20, "Error 13"), ui::vbNo);
+    EXPECT_EQ(box.MsgBox(kQuestion, 20, "Error 13"), ui::vbNo);  // input has ended
+
+    const std::string shown = console.str();
+    EXPECT_EQ(shown.rfind("Error 13\nAn error happened :\nPermission denied\nin File: /s/x\n"
+                          "Do you want to continue fixing other files?\n[y/n] Please answer y "
+                          "or n.\n[y/n] \n",
+                          0),
+              0u)
+        << shown;
+    EXPECT_NE(shown.find("end of input"), std::string::npos);
+}
+
+TEST(ConsoleMessageBox, PoliciesAnswerWithoutReadingButStillShowTheBox) {
+    std::istringstream answers("n\n");
+    std::ostringstream console;
+    ConsoleMessageBox go_on(OnError::Continue, answers, console, true);
+    EXPECT_EQ(go_on.MsgBox(kQuestion, 20, "Error 13"), ui::vbYes);
+    ConsoleMessageBox stop(OnError::Stop, answers, console, true);
+    EXPECT_EQ(stop.MsgBox(kQuestion, 20, "Error 13"), ui::vbNo);
+    // A notice has only OK, whatever the policy, and asks nothing.
+    ConsoleMessageBox ask(OnError::Ask, answers, console, true);
+    EXPECT_EQ(ask.MsgBox("An error happened :\r\nx\r\nin File: /s/", 16, "Error 2"), ui::vbOK);
+
+    EXPECT_EQ(console.str(),
+              std::string("Error 13\nAn error happened :\nPermission denied\nin File: /s/x\n"
+                          "Do you want to continue fixing other files?\n\n") +
+                  "Error 13\nAn error happened :\nPermission denied\nin File: /s/x\n"
+                  "Do you want to continue fixing other files?\n\n" +
+                  "Error 2\nAn error happened :\nx\nin File: /s/\n\n");
+    std::string unread;
+    std::getline(answers, unread);
+    EXPECT_EQ(unread, "n");
+}
+
+TEST(ForTerminal, NamesThatAreNotTextAreEscaped) {
+    // Valid UTF-8 passes in a UTF-8 locale; a lone Latin-1 byte, an escape sequence and
+    // a C1 control never reach the terminal raw.
+    EXPECT_EQ(ForTerminal("caf\xc3\xa9 \xe9t\xc3\xa9", true), "caf\xc3\xa9 \\xe9t\xc3\xa9");
+    EXPECT_EQ(ForTerminal("a\x1b[2Jb\xc2\x9b", true), "a\\x1b[2Jb\\xc2\\x9b");
+    EXPECT_EQ(ForTerminal("caf\xc3\xa9", false), "caf\\xc3\\xa9");
+    EXPECT_EQ(ForTerminal("one\r\ntwo\rthree\n", true), "one\ntwo\nthree\n");
+    EXPECT_EQ(ForTerminal("\xed\xa0\x80", true), "\\xed\\xa0\\x80");  // a surrogate
+}
+
+}  // namespace
+}  // namespace vantrelle::cli

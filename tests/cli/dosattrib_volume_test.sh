@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# vantrelle-cli over a real tmpfs tree whose DOS attributes live in user.DOSATTRIB, as
+# Wine and Samba keep them: both modes, reserved names, links, a name that is not
+# UTF-8, a reset the file system refuses (answered with continue, stop and ask), exit
+# statuses, and names and contents unchanged.
+# Usage: dosattrib_volume_test.sh VANTRELLE_CLI [sanitized]
+set -uo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$here/../support/volume_test_lib.sh"
+
+cli="$1"
+[[ "${2:-}" == "sanitized" ]] && skip "real-volume tests run in the plain build"
+command -v setfattr >/dev/null || skip "setfattr (package attr) is not installed"
+
+make_workdir
+root="$work/vol"
+mkdir "$root"
+if ((EUID == 0)) && mount -t tmpfs -o mode=755 vantrelle-test "$root"; then
+    mounts+=("$root")
+fi
+if ! setfattr -n user.DOSATTRIB -v '"0x0"' "$root" 2>/dev/null; then
+    skip "the temporary folder's file system keeps no user extended attributes"
+fi
+setfattr -x user.DOSATTRIB "$root"
+
+attr_of() {
+    getfattr -h --only-values -n user.DOSATTRIB "$1" 2>/dev/null || echo absent
+}
+hide() {
+    local value="$1"
+    shift
+    for entry; do setfattr -h -n user.DOSATTRIB -v "\"$value\"" "$entry"; done
+}
+
+odd_name="$(printf 'caf\xe9')"  # Latin-1, not UTF-8
+
+populate() {
+    rm -rf "${root:?}"/* "$root"/.[!.]* 2>/dev/null
+    mkdir -p "$root/one/two/three" "$root/sYSTEM vOLUME iNFORMATION" "$root/\$Recycle.Bin" \
+        "$root/recycler" "$root/target"
+    for folder in "$root" "$root/one" "$root/one/two" "$root/one/two/three"; do
+        echo "hidden in $folder" >"$folder/hidden.txt"
+        echo "system in $folder" >"$folder/system.dat"
+        echo "plain in $folder" >"$folder/plain.txt"
+        hide 0x2 "$folder/hidden.txt"
+        hide 0x26 "$folder/system.dat"
+    done
+    echo old >"$root/RECYCLER.old"
+    echo inside >"$root/one/RECYCLER"
+    echo "$odd_name" >"$root/$odd_name"
+    for reserved in "sYSTEM vOLUME iNFORMATION" "\$Recycle.Bin" recycler; do
+        echo secret >"$root/$reserved/inside.txt"
+        hide 0x6 "$root/$reserved/inside.txt" "$root/$reserved"
+    done
+    echo target >"$root/target/file.txt"
+    hide 0x2 "$root/target" "$root/target/file.txt"
+    ln -s target "$root/link-to-folder"
+    ln -s nowhere "$root/dangling"
+    hide 0x12 "$root/one" "$root/one/two" "$root/one/two/three"
+    hide 0x2 "$root/RECYCLER.old" "$root/one/RECYCLER" "$root/$odd_name"
+    hide 0x10 "$root"
+}
+
+# --- normal mode: only the folder's own entries -------------------------------------
+populate
+before="$(fingerprint "$root")"
+out="$("$cli" --on-error=stop "$root/" 2>"$work/err")"
+check "normal mode exit status" 0 $?
+check "normal mode outcome" "$SUCCESS_TEXT" "$out"
+check "normal mode prompts" "" "$(cat "$work/err")"
+check "the folder itself keeps its attributes" 0x10 "$(attr_of "$root")"
+for entry in hidden.txt system.dat RECYCLER.old "$odd_name" target; do
+    check "normal mode resets $entry" 0x0 "$(attr_of "$root/$entry")"
+done
+check "a sub-folder is reset, keeping its directory bit" 0x10 "$(attr_of "$root/one")"
+check "an entry without the attribute gets none" absent "$(attr_of "$root/plain.txt")"
+check "contents of a sub-folder stay hidden" 0x2 "$(attr_of "$root/one/hidden.txt")"
+for reserved in "sYSTEM vOLUME iNFORMATION" "\$Recycle.Bin" recycler; do
+    check "normal mode skips $reserved" 0x6 "$(attr_of "$root/$reserved")"
+done
+check "a link's target is not touched" 0x2 "$(attr_of "$root/target/file.txt")"
+check "names and contents unchanged (normal)" "$before" "$(fingerprint "$root")"
+
+# --- recursive mode ------------------------------------------------------------------
+populate
+before="$(fingerprint "$root")"
+out="$("$cli" --recursive --on-error=stop "$root" 2>"$work/err")"
+check "recursive exit status" 0 $?
+check "recursive outcome" "$SUCCESS_TEXT" "$out"
+check "recursive prompts" "" "$(cat "$work/err")"
+check "the folder itself keeps its attributes (recursive)" 0x10 "$(attr_of "$root")"
+for folder in "" /one /one/two /one/two/three; do
+    check "recursive resets hidden.txt in '$folder'" 0x0 "$(attr_of "$root$folder/hidden.txt")"
+    check "recursive resets system.dat in '$folder'" 0x0 "$(attr_of "$root$folder/system.dat")"
+done
+check "a file named like a reserved name is reset" 0x0 "$(attr_of "$root/one/RECYCLER")"
+check "sub-folders keep their directory bit" 0x10 "$(attr_of "$root/one/two/three")"
+for reserved in "sYSTEM vOLUME iNFORMATION" "\$Recycle.Bin" recycler; do
+    check "a reserved folder itself is reset: $reserved" 0x0 "$(attr_of "$root/$reserved")"
+    check "a reserved folder's contents are not: $reserved" 0x6 \
+        "$(attr_of "$root/$reserved/inside.txt")"
+done
+check "the walk never enters a link to a folder" 0x0 "$(attr_of "$root/target/file.txt")"
+check "names and contents unchanged (recursive)" "$before" "$(fingerprint "$root")"
+
+# --- a reset the file system refuses --------------------------------------------------
+if ((EUID == 0)) && command -v setpriv >/dev/null; then
+    as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    locked="$root/locked"
+    refused() {
+        rm -rf "${root:?}"/*
+        mkdir "$root/sub"
+        for name in a b c; do
+            echo "$name" >"$root/$name"
+            echo "$name" >"$root/sub/$name"
+        done
+        echo locked >"$locked"
+        hide 0x2 "$root"/{a,b,c} "$root"/sub/{a,b,c} "$locked"
+        chown -R nobody "$root"/{a,b,c,sub}
+        chown root "$locked" "$root"
+        chmod 644 "$locked"
+    }
+    prompt="Error 13
+An error happened :
+Permission denied (setting user.DOSATTRIB)
+in File: $root/locked
+Do you want to continue fixing other files?"
+
+    refused
+    out="$("${as_nobody[@]}" "$cli" --on-error=continue "$root" 2>"$work/err")"
+    check "continue: exit status" 1 $?
+    check "continue: outcome" "$ERRORS_TEXT" "$out"
+    check "continue: the prompt" "$prompt" "$(cat "$work/err" | sed '/^$/d')"
+    check "continue: the refused entry stays hidden" 0x2 "$(attr_of "$locked")"
+    for name in a b c; do
+        check "continue: $name is reset all the same" 0x0 "$(attr_of "$root/$name")"
+    done
+
+    refused
+    out="$("${as_nobody[@]}" "$cli" --recursive --on-error=continue "$root" 2>"$work/err")"
+    check "continue, recursive: exit status" 1 $?
+    check "continue, recursive: the walk goes on below" 0x0 "$(attr_of "$root/sub/c")"
+    check "continue, recursive: the prompt" "$prompt" "$(cat "$work/err" | sed '/^$/d')"
+
+    refused
+    out="$("${as_nobody[@]}" "$cli" --on-error=stop "$root" 2>"$work/err")"
+    check "stop: exit status" 1 $?
+    check "stop: outcome" "$ERRORS_TEXT" "$out"
+    check "stop: one prompt" 1 "$(grep -c '^Error 13$' "$work/err")"
+    check_contains "stop: the prompt" "$prompt" "$(cat "$work/err")"
+
+    refused
+    out="$(echo yes | "${as_nobody[@]}" "$cli" "$root" 2>"$work/err")"
+    check "ask, yes: exit status" 1 $?
+    check_contains "ask, yes: the question" "$prompt
+[y/n] " "$(cat "$work/err")"
+    check "ask, yes: the rest is reset" "0x0 0x0 0x0" \
+        "$(attr_of "$root/a") $(attr_of "$root/b") $(attr_of "$root/c")"
+
+    refused
+    "${as_nobody[@]}" "$cli" "$root" </dev/null >/dev/null 2>"$work/err"
+    check "ask, end of input: exit status" 1 $?
+    check_contains "ask, end of input means no" "end of input: no" "$(cat "$work/err")"
+else
+    echo "note: not root; the refused-reset cases need to run as root"
+fi
+
+# --- usage -----------------------------------------------------------------------------
+"$cli" >/dev/null 2>"$work/err"
+check "no PATH: exit status" 2 $?
+check_contains "no PATH: message" "PATH is missing" "$(cat "$work/err")"
+"$cli" --on-error=later "$root" >/dev/null 2>&1
+check "bad --on-error: exit status" 2 $?
+"$cli" --help >"$work/out"
+check "--help: exit status" 0 $?
+check_contains "--help explains" "--on-error=continue" "$(cat "$work/out")"
+"$cli" --on-error=continue "$root/missing" >/dev/null 2>"$work/err"
+check "a missing folder: exit status" 1 $?
+check "a missing folder: the notice" "Error 2
+An error happened :
+No such file or directory (opening the folder)
+in File: $root/missing/" "$(sed '/^$/d' "$work/err")"
+
+finish

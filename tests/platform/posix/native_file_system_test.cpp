@@ -1,0 +1,249 @@
+// The POSIX backend on a real folder of the machine's temporary file system, where DOS
+// attributes live in user.DOSATTRIB.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "engine/fix_folder.h"
+#include "engine/fix_folder_tree.h"
+#include "platform/files/files.h"
+#include "support/scripted_message_box.h"
+
+namespace vantrelle::files {
+namespace {
+
+using namespace std::string_literals;
+
+constexpr const char* kDosAttrib = "user.DOSATTRIB";
+
+class NativeFileSystemTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/vt-native.XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        const std::string probe = "0x0";
+        if (::setxattr(root_.c_str(), kDosAttrib, probe.data(), probe.size(), 0) != 0) {
+            GTEST_SKIP() << "the temporary folder keeps no user extended attributes";
+        }
+        ::removexattr(root_.c_str(), kDosAttrib);
+    }
+    void TearDown() override {
+        // rm copes with trees deeper than the descriptor limit.
+        ASSERT_EQ(std::system(("rm -rf '" + root_ + "'").c_str()), 0);
+    }
+
+    std::string Make(const std::string& relative, const std::string& dos_attrib = {}) {
+        const std::string path = root_ + "/" + relative;
+        const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        EXPECT_GE(fd, 0) << path;
+        ::close(fd);
+        Hide(path, dos_attrib);
+        return path;
+    }
+    std::string MakeFolder(const std::string& relative, const std::string& dos_attrib = {}) {
+        const std::string path = root_ + "/" + relative;
+        EXPECT_EQ(::mkdir(path.c_str(), 0755), 0) << path;
+        Hide(path, dos_attrib);
+        return path;
+    }
+    static void Hide(const std::string& path, const std::string& dos_attrib) {
+        if (!dos_attrib.empty()) {
+            EXPECT_EQ(::setxattr(path.c_str(), kDosAttrib, dos_attrib.data(), dos_attrib.size(), 0),
+                      0)
+                << path;
+        }
+    }
+    static std::string DosAttribOf(const std::string& path) {
+        char value[256];
+        const ssize_t size = ::lgetxattr(path.c_str(), kDosAttrib, value, sizeof value);
+        return size < 0 ? "absent"s : std::string(value, static_cast<std::size_t>(size));
+    }
+
+    std::unique_ptr<FileSystem> fs_ = OpenNativeFileSystem();
+    std::string root_;
+};
+
+TEST_F(NativeFileSystemTest, ListingYieldsEveryEntryOnceWithTheDotEntries) {
+    Make("a", "0x2");
+    Make("b");
+    MakeFolder("c", "0x16");
+    std::multiset<std::string> names;
+    auto name = fs_->Dir(root_ + "/", kReadOnly | kHidden | kSystem | kDirectory | kArchive);
+    while (name && !name.value().empty()) {
+        names.insert(name.value());
+        name = fs_->Dir();
+    }
+    ASSERT_TRUE(name) << name.error().description;
+    EXPECT_EQ(names, (std::multiset<std::string>{".", "..", "a", "b", "c"}));
+
+    auto files_only = fs_->Dir(root_ + "/", kHidden);
+    std::multiset<std::string> without_folders;
+    while (files_only && !files_only.value().empty()) {
+        without_folders.insert(files_only.value());
+        files_only = fs_->Dir();
+    }
+    EXPECT_EQ(without_folders, (std::multiset<std::string>{"a", "b"}));
+
+    auto after_end = fs_->Dir();
+    ASSERT_FALSE(after_end);
+    EXPECT_EQ(after_end.error().number, EINVAL);
+}
+
+TEST_F(NativeFileSystemTest, ResetWritesWinesTextFormAndNeverCreatesTheAttribute) {
+    const std::string hidden = Make("hidden", "0x22");
+    const std::string samba3 = Make("samba3", "0x6\0"s);
+    const std::string plain = Make("plain");
+    const std::string folder = MakeFolder("folder", "0x12");
+    const std::string odd = Make("caf\xe9", "0x2");  // not UTF-8
+
+    for (const std::string& path : {hidden, samba3, plain, folder, odd}) {
+        // A doubled separator names the same entry.
+        const std::string doubled = root_ + "//" + path.substr(root_.size() + 1);
+        auto reset = fs_->SetAttr(doubled, kNormal);
+        EXPECT_TRUE(reset) << path << ": " << reset.error().description;
+    }
+    EXPECT_EQ(DosAttribOf(hidden), "0x0");
+    EXPECT_EQ(DosAttribOf(samba3), "0x0");
+    EXPECT_EQ(DosAttribOf(plain), "absent");
+    EXPECT_EQ(DosAttribOf(folder), "0x10");
+    EXPECT_EQ(DosAttribOf(odd), "0x0");
+
+    EXPECT_TRUE(fs_->SetAttr(plain, kHidden | kSystem));
+    EXPECT_EQ(DosAttribOf(plain), "0x6");
+}
+
+TEST_F(NativeFileSystemTest, SambasBinaryRecordStaysBinaryWithItsTimes) {
+    const std::string v4 = "\0\0\x04\x00\x04\x00\0\0\x51\0\0\0\x26\0\0\0"s + "12345678ABCDEFGH"s;
+    const std::string path = Make("samba4", v4);
+    ASSERT_TRUE(fs_->SetAttr(path, kNormal));
+    EXPECT_EQ(DosAttribOf(path),
+              "\0\0\x04\x00\x04\x00\0\0\x51\0\0\0\0\0\0\0"s + "12345678ABCDEFGH"s);
+}
+
+TEST_F(NativeFileSystemTest, AnUnreadableValueIsAnErrorNotASuccess) {
+    const std::string path = Make("odd", "hidden please");
+    auto reset = fs_->SetAttr(path, kNormal);
+    ASSERT_FALSE(reset);
+    EXPECT_EQ(reset.error().number, EINVAL);
+    EXPECT_NE(reset.error().description.find("user.DOSATTRIB holds \"hidden please\""),
+              std::string::npos)
+        << reset.error().description;
+    EXPECT_EQ(DosAttribOf(path), "hidden please");
+}
+
+TEST_F(NativeFileSystemTest, FailuresCarryErrnoAndItsText) {
+    auto reset = fs_->SetAttr(root_ + "/missing", kNormal);
+    ASSERT_FALSE(reset);
+    EXPECT_EQ(reset.error().number, ENOENT);
+    EXPECT_EQ(reset.error().description.rfind(std::strerror(ENOENT), 0), 0u);
+
+    auto listing = fs_->Dir(root_ + "/missing/", kDirectory);
+    ASSERT_FALSE(listing);
+    EXPECT_EQ(listing.error().number, ENOENT);
+
+    auto model = fs_->CreateFileSystemObject();
+    ASSERT_TRUE(model);
+    auto folder = model.value()->GetFolder(root_ + "/missing");
+    ASSERT_FALSE(folder);
+    EXPECT_EQ(folder.error().number, ENOENT);
+}
+
+TEST_F(NativeFileSystemTest, LinksAreFilesAndTheirTargetsAreNeverTouched) {
+    MakeFolder("target", "0x12");
+    const std::string inside = Make("target/inside", "0x2");
+    ASSERT_EQ(::symlink("target", (root_ + "/link").c_str()), 0);
+    ASSERT_EQ(::symlink("target/inside", (root_ + "/file-link").c_str()), 0);
+    ASSERT_EQ(::symlink("nowhere", (root_ + "/dangling").c_str()), 0);
+
+    auto model = fs_->CreateFileSystemObject();
+    auto folder = model.value()->GetFolder(root_ + "/");
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(folder.value()->Name().value(), root_.substr(root_.rfind('/') + 1));
+
+    std::set<std::string> files, sub_folders;
+    auto files_collection = std::move(folder.value()->Files().value());
+    auto file_pass = std::move(files_collection->Enumerate().value());
+    while (auto file = std::move(file_pass->Next().value())) {
+        files.insert(file->Name().value());
+    }
+    auto collection = std::move(folder.value()->SubFolders().value());
+    EXPECT_EQ(collection->Count().value(), 1);
+    auto folder_pass = std::move(collection->Enumerate().value());
+    while (auto sub_folder = std::move(folder_pass->Next().value())) {
+        sub_folders.insert(sub_folder->Path().value());
+        EXPECT_EQ(sub_folder->Name().value(), "target");
+    }
+    EXPECT_EQ(files, (std::set<std::string>{"link", "file-link", "dangling"}));
+    EXPECT_EQ(sub_folders, (std::set<std::string>{root_ + "/target"}));
+
+    for (const char* link : {"link", "file-link", "dangling"}) {
+        auto reset = fs_->SetAttr(root_ + "/" + link, kNormal);
+        EXPECT_TRUE(reset) << link << ": " << reset.error().description;
+    }
+    EXPECT_EQ(DosAttribOf(root_ + "/target"), "0x12");
+    EXPECT_EQ(DosAttribOf(inside), "0x2");
+}
+
+TEST_F(NativeFileSystemTest, ATwoThousandLevelTreeNeedsNeitherStackNorDescriptors) {
+    constexpr int kLevels = 2000;
+    // Built one level at a time through descriptors, so no path gets long on the way.
+    int fd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string deepest = root_;
+    for (int level = 0; level < kLevels; ++level) {
+        ASSERT_EQ(::mkdirat(fd, "d", 0755), 0) << level;
+        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+        deepest += "/d";
+    }
+    const int file = ::openat(fd, "hidden", O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    ::close(file);
+    ::close(fd);
+    deepest += "/hidden";
+    Hide(deepest, "0x2");
+    Hide(root_ + "/d/d", "0x12");
+
+    // Far fewer descriptors than levels.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit tight = saved;
+    tight.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    testing::ScriptedMessageBox box;
+    const engine::RepairResult result = engine::FixFolderTree(root_, *fs_, box);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+
+    EXPECT_EQ(result, engine::kNoError);
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_EQ(DosAttribOf(deepest), "0x0");
+    EXPECT_EQ(DosAttribOf(root_ + "/d/d"), "0x10");
+}
+
+TEST_F(NativeFileSystemTest, NormalModeStreamsAFolderThroughTheEngine) {
+    for (int i = 0; i < 500; ++i) {
+        Make("f" + std::to_string(i), "0x26");
+    }
+    MakeFolder("RECYCLER", "0x16");
+    Make("RECYCLER/inside", "0x6");
+    testing::ScriptedMessageBox box;
+    EXPECT_EQ(engine::FixFolder(root_ + "/", *fs_, box), engine::kNoError);
+    EXPECT_TRUE(box.shown().empty());
+    for (int i = 0; i < 500; ++i) {
+        ASSERT_EQ(DosAttribOf(root_ + "/f" + std::to_string(i)), "0x0") << i;
+    }
+    EXPECT_EQ(DosAttribOf(root_ + "/RECYCLER"), "0x16");
+}
+
+}  // namespace
+}  // namespace vantrelle::files

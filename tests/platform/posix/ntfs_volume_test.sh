@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Vantrelle over a real NTFS volume: an image made with mkntfs, mounted with ntfs-3g in
+# the test's own temporary folder. The volume root is the target, so every path carries
+# a doubled separator. Both modes through vantrelle-cli, then the library's own checks
+# (NTFS_LIBRARY_CHECK) on a fresh volume.
+# Usage: ntfs_volume_test.sh VANTRELLE_CLI NTFS_LIBRARY_CHECK [sanitized]
+set -uo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$here/../../support/volume_test_lib.sh"
+
+cli="$1"
+library_check="$2"
+[[ "${3:-}" == "sanitized" ]] && skip "real-volume tests run in the plain build"
+for tool in mkntfs ntfs-3g getfattr setfattr; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed"
+done
+((EUID == 0)) || skip "mounting with ntfs-3g needs root"
+[[ -c /dev/fuse ]] || skip "FUSE is not available (/dev/fuse)"
+
+make_workdir
+image="$work/volume.img"
+mnt="$work/mnt"
+mkdir "$mnt"
+
+fresh_volume() {
+    if mountpoint -q "$mnt"; then
+        umount "$mnt" || exit 1
+        mounts=()
+    fi
+    rm -f "$image"
+    truncate -s 32M "$image"
+    mkntfs -F -f -q "$image" >/dev/null 2>&1 || { echo "FAIL: mkntfs"; exit 1; }
+    ntfs-3g "$image" "$mnt" || { echo "FAIL: mounting with ntfs-3g"; exit 1; }
+    mounts+=("$mnt")
+}
+
+set_attr() {
+    local value="$1"
+    shift
+    for entry; do setfattr -h -n system.ntfs_attrib_be -v "$value" "$entry"; done
+}
+# The DOS attributes Vantrelle resets (Read-only, Hidden, System, Archive), in hex.
+dos_of() {
+    local hex
+    hex="$(getfattr -h -e hex -n system.ntfs_attrib_be "$1" 2>/dev/null |
+        sed -n 's/^system.ntfs_attrib_be=0x//p')"
+    [[ -n "$hex" ]] || { echo unreadable; return; }
+    printf '0x%02x\n' $((16#$hex & 0x27))
+}
+
+populate() {
+    mkdir -p "$mnt/one/two/three" "$mnt/system volume information" "$mnt/\$recycle.bin" \
+        "$mnt/Recycler" "$mnt/target"
+    for folder in "$mnt" "$mnt/one" "$mnt/one/two" "$mnt/one/two/three"; do
+        echo "hidden in $folder" >"$folder/hidden.txt"
+        echo "system in $folder" >"$folder/system.dat"
+        echo "read-only in $folder" >"$folder/readonly.txt"
+        set_attr 0x00000022 "$folder/hidden.txt"
+        set_attr 0x00000026 "$folder/system.dat"
+        set_attr 0x00000021 "$folder/readonly.txt"
+    done
+    echo old >"$mnt/RECYCLER.old"
+    echo inside >"$mnt/one/RECYCLER"
+    for reserved in "system volume information" "\$recycle.bin" Recycler; do
+        echo secret >"$mnt/$reserved/inside.txt"
+        set_attr 0x00000006 "$mnt/$reserved/inside.txt" "$mnt/$reserved"
+    done
+    echo target >"$mnt/target/file.txt"
+    set_attr 0x00000002 "$mnt/target/file.txt"
+    ln -s target "$mnt/link-to-folder"
+    set_attr 0x00000006 "$mnt/one" "$mnt/one/two" "$mnt/one/two/three" "$mnt/target"
+    set_attr 0x00000022 "$mnt/RECYCLER.old" "$mnt/one/RECYCLER"
+    volume_root_before="$(dos_of "$mnt")"
+}
+
+# --- normal mode -----------------------------------------------------------------------
+fresh_volume
+populate
+before="$(fingerprint "$mnt")"
+out="$("$cli" --on-error=stop "$mnt/" 2>"$work/err")"
+check "normal mode exit status" 0 $?
+check "normal mode outcome" "$SUCCESS_TEXT" "$out"
+check "normal mode prompts" "" "$(cat "$work/err")"
+for entry in hidden.txt system.dat readonly.txt RECYCLER.old one target; do
+    check "normal mode resets $entry" 0x00 "$(dos_of "$mnt/$entry")"
+done
+check "a link's own attributes are reset, keeping what makes it a link" 0x04 \
+    "$(dos_of "$mnt/link-to-folder")"
+check "the link is still a link" target "$(readlink "$mnt/link-to-folder")"
+check "contents of a sub-folder stay hidden" 0x22 "$(dos_of "$mnt/one/hidden.txt")"
+for reserved in "system volume information" "\$recycle.bin" Recycler; do
+    check "normal mode skips $reserved" 0x06 "$(dos_of "$mnt/$reserved")"
+done
+check "the volume root keeps its attributes" "$volume_root_before" "$(dos_of "$mnt")"
+check "names and contents unchanged (normal)" "$before" "$(fingerprint "$mnt")"
+
+# --- recursive mode ----------------------------------------------------------------------
+fresh_volume
+populate
+before="$(fingerprint "$mnt")"
+out="$("$cli" --recursive --on-error=stop "$mnt/" 2>"$work/err")"
+check "recursive exit status" 0 $?
+check "recursive outcome" "$SUCCESS_TEXT" "$out"
+check "recursive prompts" "" "$(cat "$work/err")"
+for folder in "" /one /one/two /one/two/three; do
+    for entry in hidden.txt system.dat readonly.txt; do
+        check "recursive resets '$folder/$entry'" 0x00 "$(dos_of "$mnt$folder/$entry")"
+    done
+done
+check "sub-folders are reset" "0x00 0x00 0x00" \
+    "$(dos_of "$mnt/one") $(dos_of "$mnt/one/two") $(dos_of "$mnt/one/two/three")"
+check "a file named like a reserved name is reset" 0x00 "$(dos_of "$mnt/one/RECYCLER")"
+for reserved in "system volume information" "\$recycle.bin" Recycler; do
+    check "a reserved folder itself is reset: $reserved" 0x00 "$(dos_of "$mnt/$reserved")"
+    check "a reserved folder's contents are not: $reserved" 0x06 \
+        "$(dos_of "$mnt/$reserved/inside.txt")"
+done
+check "the link is still a link (recursive)" target "$(readlink "$mnt/link-to-folder")"
+check "the volume root keeps its attributes (recursive)" "$volume_root_before" "$(dos_of "$mnt")"
+check "names and contents unchanged (recursive)" "$before" "$(fingerprint "$mnt")"
+
+# --- the same through the library --------------------------------------------------------
+fresh_volume
+VANTRELLE_NTFS_MOUNT="$mnt" "$library_check" >"$work/library.log" 2>&1
+status=$?
+check "library checks on the volume" 0 "$status"
+((status == 0)) || cat "$work/library.log"
+
+finish
