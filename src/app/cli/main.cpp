@@ -1,12 +1,11 @@
 // vantrelle-cli: the repair without a window, for technicians and scripts.
 
-#include <cctype>
-#include <clocale>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/cli/command_line.h"
+#include "app/cli/console.h"
 #include "app/cli/console_message_box.h"
 #include "engine/fix_folder.h"
 #include "engine/fix_folder_tree.h"
@@ -22,25 +21,13 @@ constexpr const char* kErrorsText =
 constexpr int kExitErrors = 1;
 constexpr int kExitUsage = 2;
 
-// Whether the user's locale shows UTF-8; names that are not are escaped either way.
-bool TerminalShowsUtf8() {
-    const char* locale = std::setlocale(LC_CTYPE, "");
-    if (locale == nullptr) {
-        return false;
-    }
-    std::string name(locale);
-    for (char& c : name) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return name.find("utf-8") != std::string::npos || name.find("utf8") != std::string::npos;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     using vantrelle::cli::CommandLine;
 
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::vector<std::string> arguments = vantrelle::cli::ProgramArguments(argc, argv);
+    const bool utf8_console = vantrelle::cli::PrepareConsole();
     const CommandLine line = vantrelle::cli::ParseCommandLine(arguments);
     if (line.action == CommandLine::Action::Help) {
         std::cout << vantrelle::cli::UsageText();
@@ -53,7 +40,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
-    vantrelle::cli::ConsoleMessageBox box(line.on_error, std::cin, std::cerr, TerminalShowsUtf8());
+    vantrelle::cli::ConsoleMessageBox box(line.on_error, std::cin, std::cerr, utf8_console);
     auto fs = vantrelle::files::OpenNativeFileSystem();
     const vantrelle::engine::RepairResult result =
         line.recursive ? vantrelle::engine::FixFolderTree(line.path, *fs, box)

@@ -18,4 +18,18 @@ std::string Wtf8FromUtf16(std::u16string_view text);
 // continuation bytes, overlong forms, values above U+10FFFF).
 std::optional<std::u16string> Utf16FromWtf8(std::string_view text);
 
+// Converts text that arrives in pieces cut anywhere, such as the bytes written to a
+// console: a sequence split between two pieces is completed by the next one, and each
+// byte that is not WTF-8 becomes U+FFFD.
+class Utf16StreamDecoder {
+  public:
+    std::u16string Decode(std::string_view piece);
+
+    // What is still held back of an unfinished sequence, each byte as U+FFFD.
+    std::u16string Finish();
+
+  private:
+    std::string pending_;
+};
+
 }  // namespace vantrelle::files::win32

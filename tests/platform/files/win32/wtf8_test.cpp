@@ -53,5 +53,28 @@ TEST(Wtf8, RejectsBytesThatAreNotWtf8) {
     EXPECT_EQ(Utf16FromWtf8("\xF4\x8F\xBF\xBF"), (std::u16string{0xDBFF, 0xDFFF}));
 }
 
+TEST(Utf16StreamDecoder, CompletesSequencesCutBetweenPieces) {
+    const std::string text = "a\u0641\u06A9\U0001F600z";
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+        for (std::size_t second = cut; second <= text.size(); ++second) {
+            Utf16StreamDecoder decoder;
+            std::u16string out = decoder.Decode(std::string_view(text).substr(0, cut));
+            out += decoder.Decode(std::string_view(text).substr(cut, second - cut));
+            out += decoder.Decode(std::string_view(text).substr(second));
+            out += decoder.Finish();
+            ASSERT_EQ(out, u"a\u0641\u06A9\U0001F600z") << cut << " " << second;
+        }
+    }
+}
+
+TEST(Utf16StreamDecoder, ReplacesWhatIsNotWtf8AndGoesOn) {
+    Utf16StreamDecoder decoder;
+    EXPECT_EQ(decoder.Decode("x\xFFy\xC0\xAFz"), u"x\uFFFDy\uFFFD\uFFFDz");
+    EXPECT_EQ(decoder.Decode("\xED\xA0\x80"), std::u16string(1, char16_t(0xD800)));
+    EXPECT_EQ(decoder.Decode("\xE2\x82"), u"");
+    EXPECT_EQ(decoder.Finish(), u"\uFFFD\uFFFD");
+    EXPECT_EQ(decoder.Decode("ok"), u"ok");
+}
+
 }  // namespace
 }  // namespace vantrelle::files::win32
