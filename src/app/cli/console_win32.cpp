@@ -1,8 +1,9 @@
 // The Windows console takes UTF-16 through WriteConsoleW whatever its code page; a
 // redirected stream gets the UTF-8 bytes as they are.
 
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
 
 #include <iostream>
 #include <streambuf>
