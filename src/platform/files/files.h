@@ -30,7 +30,7 @@ enum Attribute : std::uint32_t {
 };
 
 class File {
-public:
+  public:
     virtual ~File() = default;
     virtual Result<std::string> Name() = 0;
 };
@@ -41,14 +41,14 @@ class Folder;
 // the last one.
 template <class Member>
 class Enumerator {
-public:
+  public:
     virtual ~Enumerator() = default;
     virtual Result<std::unique_ptr<Member>> Next() = 0;
 };
 
 template <class Member>
 class Collection {
-public:
+  public:
     virtual ~Collection() = default;
     virtual Result<std::int32_t> Count() = 0;
     virtual Result<std::unique_ptr<Enumerator<Member>>> Enumerate() = 0;
@@ -60,7 +60,7 @@ using FolderCollection = Collection<Folder>;
 // Files and SubFolders hold every member whatever its attributes, never "." or "..".
 // A link to a folder is listed among the files, so that a walk never enters it.
 class Folder {
-public:
+  public:
     virtual ~Folder() = default;
     virtual Result<std::string> Path() = 0;
     virtual Result<std::string> Name() = 0;
@@ -69,13 +69,13 @@ public:
 };
 
 class FileSystemObject {
-public:
+  public:
     virtual ~FileSystemObject() = default;
     virtual Result<std::unique_ptr<Folder>> GetFolder(const std::string& path) = 0;
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // The separator this file system's paths use between a folder and a name.

@@ -18,7 +18,7 @@ struct Error {
 // failure this way; they never throw and never print.
 template <class T>
 class Result {
-public:
+  public:
     Result(T value) : state_(std::move(value)) {}
     Result(Error error) : state_(std::move(error)) {}
 
@@ -29,7 +29,7 @@ public:
     const T& value() const { return std::get<0>(state_); }
     const Error& error() const { return std::get<1>(state_); }
 
-private:
+  private:
     std::variant<T, Error> state_;
 };
 

@@ -1,0 +1,91 @@
+#pragma once
+
+// Background downloads for the windows: one HTTP GET whose whole body is handed over in
+// memory when the transfer has ended, on the thread that owns the reader (the user-interface
+// thread, through its Qt event loop; a QCoreApplication must exist).
+//
+//   AsyncReader reader([](const AsyncProperty& property) {
+//       if (auto bytes = property.Value()) { ... use *bytes ... } else { ... failed ... }
+//   });
+//   reader.AsyncRead("http://host/file");
+//
+// Every AsyncRead is answered by exactly one completion, always later from the event loop,
+// never from inside AsyncRead itself, unless the reader is destroyed first: destroying it
+// abandons what is still in flight, and no completion follows.
+//
+// A transfer fails when it cannot start (malformed address, scheme other than http or
+// https), when the connection cannot be made or breaks, when the server answers with a
+// status outside 200-299 (after following redirects), when the body ends short of its
+// declared length, when the body exceeds the size limit, when nothing arrives for the stall
+// limit, or when the whole transfer outlasts the total limit. Nothing is cached: every read
+// goes to the server and tells caches on the way to revalidate.
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrelle::net {
+
+// Why a transfer failed, for tests and diagnostics; callers decide on Value() alone.
+enum class TransferFailure {
+    kNone,
+    kCannotStart,  // the address is malformed or its scheme is not http or https
+    kConnection,   // no connection, unresolvable host, broken connection
+    kHttpStatus,   // the final status is outside 200-299, a redirect not followed included
+    kIncomplete,   // the body ended before its declared length
+    kTooLarge,     // the body is larger than the limit
+    kStalled,      // nothing arrived for the stall limit
+    kTooSlow,      // the transfer outlasted the total limit
+};
+
+// The outcome of one read.
+class AsyncProperty {
+  public:
+    static AsyncProperty Succeeded(std::string target, std::vector<std::uint8_t> body);
+    static AsyncProperty Failed(std::string target, TransferFailure failure);
+
+    // The whole response body (possibly empty), or nothing when the transfer failed.
+    const std::optional<std::vector<std::uint8_t>>& Value() const { return value_; }
+    TransferFailure Failure() const { return failure_; }
+    // The address that was asked for, as given to AsyncRead.
+    const std::string& Target() const { return target_; }
+
+  private:
+    std::string target_;
+    std::optional<std::vector<std::uint8_t>> value_;
+    TransferFailure failure_ = TransferFailure::kNone;
+};
+
+struct TransferLimits {
+    std::size_t max_body_bytes = 1024 * 1024;
+    // Without any progress (connecting, headers, body bytes) for this long, a transfer fails.
+    std::chrono::milliseconds stall = std::chrono::seconds{30};
+    // A server that trickles a byte now and then still ends within this.
+    std::chrono::milliseconds total = std::chrono::seconds{120};
+};
+
+using AsyncReadComplete = std::function<void(const AsyncProperty&)>;
+
+class AsyncReader {
+  public:
+    explicit AsyncReader(AsyncReadComplete on_complete, TransferLimits limits = {});
+    // Abandons every read still in flight: no completion, no message afterwards.
+    ~AsyncReader();
+
+    AsyncReader(const AsyncReader&) = delete;
+    AsyncReader& operator=(const AsyncReader&) = delete;
+
+    // Starts one GET of `url` and returns at once.
+    void AsyncRead(const std::string& url);
+
+  private:
+    class Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vantrelle::net

@@ -1,0 +1,307 @@
+#include "support/loopback_http_server.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <utility>
+
+namespace vantrelle::testing {
+
+namespace {
+
+constexpr qsizetype kMaxRequestBytes = 16 * 1024;
+constexpr qsizetype kFillerBlock = 64 * 1024;
+constexpr int kTricklePieces = 8;
+
+struct PathRecord {
+    int requests = 0;
+    std::map<std::string, std::string> last_headers;
+    std::int64_t body_bytes_sent = 0;
+};
+
+QByteArray ReasonPhrase(int status) {
+    switch (status) {
+        case 200:
+            return "OK";
+        case 302:
+            return "Found";
+        case 404:
+            return "Not Found";
+        case 405:
+            return "Method Not Allowed";
+        case 500:
+            return "Internal Server Error";
+        default:
+            return "Status";
+    }
+}
+
+QByteArray Head(const HttpAnswer& answer) {
+    using Delivery = HttpAnswer::Delivery;
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' +
+                      ReasonPhrase(answer.status) + "\r\n";
+    head += "Content-Type: " + QByteArray::fromStdString(answer.content_type) + "\r\n";
+    if (answer.delivery != Delivery::kUndeclared && answer.delivery != Delivery::kEndless) {
+        head += "Content-Length: " + QByteArray::number(qsizetype(answer.body.size())) + "\r\n";
+    }
+    if (!answer.location.empty()) {
+        head += "Location: " + QByteArray::fromStdString(answer.location) + "\r\n";
+    }
+    head += "Connection: close\r\n\r\n";
+    return head;
+}
+
+// One accepted connection: reads one request, then answers it as the table says.
+class Connection : public QObject {
+  public:
+    using Lookup = std::function<std::pair<HttpAnswer, PathRecord*>(const std::string& path,
+                                                                    const QByteArray& request)>;
+
+    Connection(QTcpSocket* socket, Lookup lookup, QObject* parent)
+        : QObject(parent), socket_(socket), lookup_(std::move(lookup)) {
+        socket_->setParent(this);
+        connect(socket_, &QTcpSocket::readyRead, this, [this] { ReadRequest(); });
+        connect(socket_, &QTcpSocket::disconnected, this, [this] {
+            trickle_.stop();
+            deleteLater();
+        });
+        connect(socket_, &QTcpSocket::bytesWritten, this, [this] { KeepFilling(); });
+        connect(&trickle_, &QTimer::timeout, this, [this] { SendPiece(); });
+    }
+
+    bool open() const { return socket_->state() == QAbstractSocket::ConnectedState; }
+
+  private:
+    void ReadRequest() {
+        if (answered_) {
+            socket_->readAll();
+            return;
+        }
+        request_ += socket_->readAll();
+        const qsizetype end = request_.indexOf("\r\n\r\n");
+        if (end < 0) {
+            if (request_.size() > kMaxRequestBytes) {
+                socket_->abort();
+            }
+            return;
+        }
+        answered_ = true;
+        const QList<QByteArray> words = request_.left(request_.indexOf("\r\n")).split(' ');
+        const std::string path = words.size() == 3 ? words[1].toStdString() : std::string();
+        auto [answer, record] = lookup_(path, request_.left(end));
+        if (words.value(0) != "GET") {
+            answer = HttpAnswer{.status = 405};
+        }
+        Answer(std::move(answer), record);
+    }
+
+    void Answer(HttpAnswer answer, PathRecord* record) {
+        using Delivery = HttpAnswer::Delivery;
+        answer_ = std::move(answer);
+        record_ = record;
+        const QByteArray body = QByteArray::fromStdString(answer_.body);
+        switch (answer_.delivery) {
+            case Delivery::kWhole:
+            case Delivery::kUndeclared:
+                Send(Head(answer_), body);
+                socket_->disconnectFromHost();
+                break;
+            case Delivery::kStallMidway:
+                Send(Head(answer_), body.left(body.size() / 2));
+                break;
+            case Delivery::kCloseMidway:
+                Send(Head(answer_), body.left(body.size() / 2));
+                socket_->disconnectFromHost();
+                break;
+            case Delivery::kNeverAnswer:
+                break;
+            case Delivery::kTrickle:
+                Send(Head(answer_), {});
+                trickle_.start(answer_.pause);
+                break;
+            case Delivery::kEndless:
+                Send(Head(answer_), {});
+                filling_ = true;
+                KeepFilling();
+                break;
+        }
+    }
+
+    void Send(const QByteArray& head, const QByteArray& body) {
+        socket_->write(head);
+        socket_->write(body);
+        if (record_ != nullptr) {
+            record_->body_bytes_sent += body.size();
+        }
+    }
+
+    void SendPiece() {
+        const qsizetype piece =
+            (qsizetype(answer_.body.size()) + kTricklePieces - 1) / kTricklePieces;
+        const QByteArray body = QByteArray::fromStdString(answer_.body);
+        Send({}, body.mid(trickled_, piece));
+        trickled_ += piece;
+        if (trickled_ >= body.size()) {
+            trickle_.stop();
+            socket_->disconnectFromHost();
+        }
+    }
+
+    // Writes the next block once the last one has gone out, so that the bytes sent show
+    // how far the client read before it gave up.
+    void KeepFilling() {
+        if (!filling_ || socket_->bytesToWrite() > 0 || !open()) {
+            return;
+        }
+        if (filled_ >= kEndlessCap) {
+            filling_ = false;
+            socket_->disconnectFromHost();
+            return;
+        }
+        Send({}, QByteArray(kFillerBlock, 'x'));
+        filled_ += kFillerBlock;
+    }
+
+    QTcpSocket* socket_;
+    Lookup lookup_;
+    QByteArray request_;
+    bool answered_ = false;
+    HttpAnswer answer_;
+    PathRecord* record_ = nullptr;
+    QTimer trickle_;
+    qsizetype trickled_ = 0;
+    bool filling_ = false;
+    std::int64_t filled_ = 0;
+};
+
+std::map<std::string, std::string> HeadersOf(const QByteArray& request) {
+    std::map<std::string, std::string> headers;
+    const QList<QByteArray> lines = request.split('\n');
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0) {
+            headers[line.left(colon).trimmed().toLower().toStdString()] =
+                line.mid(colon + 1).trimmed().toStdString();
+        }
+    }
+    return headers;
+}
+
+HttpAnswer Redirect(std::string location) {
+    return HttpAnswer{.status = 302, .location = std::move(location)};
+}
+
+}  // namespace
+
+class LoopbackHttpServer::Impl {
+  public:
+    Impl() {
+        if (!server_.listen(QHostAddress::LocalHost, 0)) {
+            std::cerr << "loopback server: cannot listen: " << server_.errorString().toStdString()
+                      << '\n';
+            std::abort();
+        }
+        QObject::connect(&server_, &QTcpServer::newConnection, &connections_, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                new Connection(
+                    socket, [this](auto& path, auto& request) { return Lookup(path, request); },
+                    &connections_);
+            }
+        });
+    }
+
+    std::pair<HttpAnswer, PathRecord*> Lookup(const std::string& path, const QByteArray& request) {
+        PathRecord& record = records_[path];
+        ++record.requests;
+        record.last_headers = HeadersOf(request);
+        const auto found = answers_.find(path);
+        return {found != answers_.end() ? found->second : HttpAnswer{.status = 404}, &record};
+    }
+
+    std::map<std::string, HttpAnswer> answers_;
+    std::map<std::string, PathRecord> records_;
+    QTcpServer server_;
+    // Declared last so that open connections close before the records they write to go.
+    QObject connections_;
+};
+
+LoopbackHttpServer::LoopbackHttpServer() : impl_(std::make_unique<Impl>()) {
+    using Delivery = HttpAnswer::Delivery;
+    // The error pages carry a good update file, so that a client that ignores the status
+    // and reads the body shows up.
+    Serve(paths::kUpdateFile, {.body = kGoodUpdateFile});
+    Serve(paths::kEmpty, {});
+    Serve(paths::kMalformed, {.body = kMalformedUpdateFile});
+    Serve(paths::kHtml, {.body = kHtmlPage, .content_type = "text/html"});
+    Serve(paths::kNotFound, {.status = 404, .body = kGoodUpdateFile});
+    Serve(paths::kServerError, {.status = 500, .body = kGoodUpdateFile});
+    Serve(paths::kOversized, {.body = std::string(1024 * 1024 + 1, 'x')});
+    Serve(paths::kEndless, {.delivery = Delivery::kEndless});
+    Serve(paths::kStall, {.body = kGoodUpdateFile, .delivery = Delivery::kStallMidway});
+    Serve(paths::kSilent, {.delivery = Delivery::kNeverAnswer});
+    Serve(paths::kCut, {.body = kGoodUpdateFile, .delivery = Delivery::kCloseMidway});
+    Serve(paths::kTrickle, {.body = kGoodUpdateFile,
+                            .delivery = Delivery::kTrickle,
+                            .pause = std::chrono::milliseconds{300}});
+    Serve(paths::kRedirect, Redirect(Url(paths::kUpdateFile)));
+    Serve(paths::kRedirectLoop, Redirect(Url(paths::kRedirectLoop)));
+    Serve(paths::kRedirectToFile, Redirect("file:///etc/hostname"));
+}
+
+LoopbackHttpServer::~LoopbackHttpServer() = default;
+
+void LoopbackHttpServer::Serve(const std::string& path, HttpAnswer answer) {
+    impl_->answers_[path] = std::move(answer);
+}
+
+std::uint16_t LoopbackHttpServer::port() const {
+    return impl_->server_.serverPort();
+}
+
+std::string LoopbackHttpServer::Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port()) + path;
+}
+
+int LoopbackHttpServer::Requests(const std::string& path) const {
+    const auto found = impl_->records_.find(path);
+    return found != impl_->records_.end() ? found->second.requests : 0;
+}
+
+std::string LoopbackHttpServer::LastHeader(const std::string& path, const std::string& name) const {
+    const auto found = impl_->records_.find(path);
+    if (found == impl_->records_.end()) {
+        return {};
+    }
+    const auto header = found->second.last_headers.find(name);
+    return header != found->second.last_headers.end() ? header->second : std::string();
+}
+
+std::int64_t LoopbackHttpServer::BodyBytesSent(const std::string& path) const {
+    const auto found = impl_->records_.find(path);
+    return found != impl_->records_.end() ? found->second.body_bytes_sent : 0;
+}
+
+int LoopbackHttpServer::OpenConnections() const {
+    const auto connections =
+        impl_->connections_.findChildren<Connection*>(QString(), Qt::FindDirectChildrenOnly);
+    return int(std::count_if(connections.begin(), connections.end(),
+                             [](const Connection* connection) { return connection->open(); }));
+}
+
+std::uint16_t UnusedLoopbackPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const std::uint16_t port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
+}  // namespace vantrelle::testing
