@@ -75,6 +75,8 @@ Result<NativePath> Resolve(const std::string& path) {
     if (utf16->empty()) {
         return SystemError(ERROR_PATH_NOT_FOUND);
     }
+    // A path refused without asking the system must not report an older error.
+    SetLastError(ERROR_SUCCESS);
     std::optional<NativePath> resolved = win32::ResolveNativePath(*utf16, FullPathOf);
     if (!resolved) {
         return GetLastError() != ERROR_SUCCESS ? LastError() : SystemError(ERROR_BAD_PATHNAME);
