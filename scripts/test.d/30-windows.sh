@@ -2,8 +2,8 @@
 # The Windows build: cross-built with mingw-w64 into build-win/ and tested under Wine.
 #   1. the engine's, the backend's and the resources' tests, as .exe under Wine (CTest);
 #   2. vantrelle-cli.exe over real folders, hidden and checked with Wine's own attrib:
-#      both modes, reserved folders in odd letter case, a path over 260 characters, a
-#      missing path, Unicode names on a console and through a pipe;
+#      both modes, reserved folders in odd letter case, a drive root, a path over 260
+#      characters, a missing path, Unicode names on a console and through a pipe;
 #   3. the Linux and the Windows builds agree on what they hide and show, through the
 #      user.DOSATTRIB extended attribute where Wine keeps DOS attributes.
 # The Wine prefix lives in a temporary folder of this run. Ends with "N passed, M failed".
@@ -205,6 +205,25 @@ system.dat " "$(flags_below "$stick" | grep -v '^?')"
 check "recursive mode resets a Farsi name" "" "$(flags_of "$stick/$farsi")"
 check "recursive mode leaves the folder itself hidden" H "$(flags_of "$stick")"
 check "recursive mode changes no name or content" "$before" "$(fingerprint "$stick")"
+
+echo "-- a drive root: the entries' paths hold two backslashes after T:\\"
+drive="$work/drive"
+mkdir -p "$drive/folder"
+echo a >"$drive/a.txt"
+echo b >"$drive/folder/b.txt"
+ln -s "$drive" "$WINEPREFIX/dosdevices/t:"
+hide_raw 0x22 "$drive/a.txt" "$drive/folder/b.txt"
+hide_raw 0x12 "$drive/folder"
+run_cli --on-error=stop 'T:\'
+check "normal mode on a drive root: exit status" 0 "$status"
+check "normal mode on a drive root: entries reset, contents kept" "0 0 2" \
+    "$(dos_bits "$drive/a.txt") $(dos_bits "$drive/folder") $(dos_bits "$drive/folder/b.txt")"
+hide_raw 0x22 "$drive/a.txt"
+hide_raw 0x12 "$drive/folder"
+run_cli --recursive --on-error=stop 'T:'
+check "recursive mode on a drive: exit status" 0 "$status"
+check "recursive mode on a drive: everything reset" "0 0 0" \
+    "$(dos_bits "$drive/a.txt") $(dos_bits "$drive/folder") $(dos_bits "$drive/folder/b.txt")"
 
 echo "-- a path over 260 characters"
 deep="$work/long"
