@@ -225,6 +225,14 @@ check "recursive mode on a drive: exit status" 0 "$status"
 check "recursive mode on a drive: everything reset" "0 0 0" \
     "$(dos_bits "$drive/a.txt") $(dos_bits "$drive/folder") $(dos_bits "$drive/folder/b.txt")"
 
+mkdir "$work/empty-drive"
+ln -s "$work/empty-drive" "$WINEPREFIX/dosdevices/u:"
+run_cli --recursive 'U:\'
+check "recursive mode on an empty drive: exit status" 0 "$status"
+run_cli 'U:\'
+check "normal mode on an empty drive: exit status" 0 "$status"
+check "normal mode on an empty drive: prompts" "" "$(cat "$work/err.txt")"
+
 echo "-- a path over 260 characters"
 deep="$work/long"
 segment="a-folder-name-of-forty-characters-here--"
