@@ -1,0 +1,35 @@
+#pragma once
+
+// WTF-8: UTF-8 extended so that every sequence of UTF-16 code units round-trips,
+// unpaired surrogates included, which Windows allows in file names. The engine keeps
+// names in this form; the backend converts at the Win32 boundary.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrelle::files::win32 {
+
+// Paired surrogates become one four-byte sequence; an unpaired one is encoded on its
+// own in three bytes.
+std::string Wtf8FromUtf16(std::u16string_view text);
+
+// Inverse of Wtf8FromUtf16. Nothing for bytes that are not WTF-8 (stray or missing
+// continuation bytes, overlong forms, values above U+10FFFF).
+std::optional<std::u16string> Utf16FromWtf8(std::string_view text);
+
+// Converts text that arrives in pieces cut anywhere, such as the bytes written to a
+// console: a sequence split between two pieces is completed by the next one, and each
+// byte that is not WTF-8 becomes U+FFFD.
+class Utf16StreamDecoder {
+  public:
+    std::u16string Decode(std::string_view piece);
+
+    // What is still held back of an unfinished sequence, each byte as U+FFFD.
+    std::u16string Finish();
+
+  private:
+    std::string pending_;
+};
+
+}  // namespace vantrelle::files::win32
