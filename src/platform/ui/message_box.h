@@ -24,7 +24,7 @@ enum MsgBoxResult : int {
 };
 
 class MessageBox {
-public:
+  public:
     virtual ~MessageBox() = default;
 
     // Shows `text` (lines separated by CR LF) under `title` and waits for a button.

@@ -1,0 +1,65 @@
+#include "platform/ui/qt_message_box.h"
+
+#include "platform/ui/engine_text.h"
+
+namespace vantrelle::ui {
+
+std::unique_ptr<QMessageBox> BuildMessageBox(const std::string& text, int style,
+                                             const std::string& title) {
+    auto box = std::make_unique<QMessageBox>();
+    box->setWindowTitle(FromEngineText(title));
+    // A file name such as "<b>x" is shown as written, never as markup.
+    box->setTextFormat(Qt::PlainText);
+    QString shown = FromEngineText(text);
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box->setText(shown);
+    box->setWindowModality(Qt::ApplicationModal);
+
+    switch (style & 0x70) {
+        case vbCritical:
+            box->setIcon(QMessageBox::Critical);
+            break;
+        case vbExclamation:
+            box->setIcon(QMessageBox::Warning);
+            break;
+        case vbInformation:
+            box->setIcon(QMessageBox::Information);
+            break;
+        default:
+            box->setIcon(QMessageBox::NoIcon);
+            break;
+    }
+    if ((style & 0x0f) == vbYesNo) {
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(QMessageBox::Yes);
+        box->setEscapeButton(QMessageBox::No);
+    } else {
+        box->setStandardButtons(QMessageBox::Ok);
+        box->setDefaultButton(QMessageBox::Ok);
+        box->setEscapeButton(QMessageBox::Ok);
+    }
+    return box;
+}
+
+int ButtonCode(QMessageBox::StandardButton button) {
+    switch (button) {
+        case QMessageBox::Yes:
+            return vbYes;
+        case QMessageBox::No:
+            return vbNo;
+        case QMessageBox::Ok:
+            return vbOK;
+        default:
+            return vbCancel;
+    }
+}
+
+int QtMessageBox::MsgBox(const std::string& text, int style, const std::string& title) {
+    auto box = BuildMessageBox(text, style, title);
+    box->exec();
+    QAbstractButton* pressed = box->clickedButton();
+    return pressed ? ButtonCode(box->standardButton(pressed)) : ButtonCode(QMessageBox::NoButton);
+}
+
+}  // namespace vantrelle::ui

@@ -1,0 +1,57 @@
+#pragma once
+
+// Every text, font choice and position of the welcome window and of the main window,
+// in both languages. Positions and sizes are in twips.
+
+#include <QString>
+#include <array>
+
+namespace vantrelle::windows {
+
+enum class Language { English, Farsi };
+
+struct Twips {
+    int left, top, width, height;
+};
+
+// The main window: `Form2` in English, `Form3` in Farsi. One implementation reads the
+// variant's table.
+struct MainFormTable {
+    Language language;
+    const char* name;              // "Form2" / "Form3"
+    const char* update_item_name;  // "update" / "Update"
+    int client_width, client_height;
+    Twips label1, drive1, check1, check2, label2, dir1, label3, command1;
+    QString label1_text, check1_text, check2_text, command1_text;
+    QString menu_text, update_text, exit_text;
+    QString path_prefix, status_line1, status_line2;
+    QString warning_line1, warning_line2, warning_line3, warning_title;
+    QString success_text, error_text, outcome_title;
+    // Focus order, labels included where they hold a place.
+    std::array<const char*, 8> tab_order;
+};
+
+const MainFormTable& Form2Table();
+const MainFormTable& Form3Table();
+const MainFormTable& MainFormTableFor(Language language);
+
+// The welcome window: what stays the same in both languages, and what `ApplyLanguage`
+// changes.
+struct Form1Texts {
+    QString label1, label2, option1, label5;
+};
+const Form1Texts& Form1FixedTexts();
+
+struct Form1LanguageTexts {
+    QString explanation_line1, explanation_line2;
+    int alignment;  // 0 left, 1 right
+    bool right_to_left;
+    QString exit_text, continue_text;
+    bool image_visible;
+};
+const Form1LanguageTexts& Form1TextsFor(Language language);
+
+// Four lines joined by CR LF: the author, a rule, the web site, the contact address.
+QString Credits();
+
+}  // namespace vantrelle::windows
