@@ -8,7 +8,7 @@ set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/../support/volume_test_lib.sh"
 
-cli="$1"
+cli="$(realpath "$1")"
 [[ "${2:-}" == "sanitized" ]] && skip "real-volume tests run in the plain build"
 command -v setfattr >/dev/null || skip "setfattr (package attr) is not installed"
 
@@ -102,6 +102,13 @@ for reserved in "sYSTEM vOLUME iNFORMATION" "\$Recycle.Bin" recycler; do
 done
 check "the walk never enters a link to a folder" 0x0 "$(attr_of "$root/target/file.txt")"
 check "names and contents unchanged (recursive)" "$before" "$(fingerprint "$root")"
+
+# --- the folder named ".", as a technician in the stick's root would ----------------------
+populate
+out="$(cd "$root/one" && "$cli" --recursive --on-error=stop . 2>"$work/err")"
+check "'.' recursive: exit status" 0 $?
+check "'.' recursive: the tree is walked" "0x0 0x0" \
+    "$(attr_of "$root/one/two/hidden.txt") $(attr_of "$root/one/two/three/system.dat")"
 
 # --- a reset the file system refuses --------------------------------------------------
 if ((EUID == 0)) && command -v setpriv >/dev/null; then

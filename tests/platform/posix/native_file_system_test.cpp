@@ -195,6 +195,26 @@ TEST_F(NativeFileSystemTest, LinksAreFilesAndTheirTargetsAreNeverTouched) {
     EXPECT_EQ(DosAttribOf(inside), "0x2");
 }
 
+TEST_F(NativeFileSystemTest, AFolderNamedByDotsIsJudgedByItsRealName) {
+    MakeFolder("stick");
+    MakeFolder("stick/sub", "0x12");
+    const std::string inside = Make("stick/sub/inside", "0x2");
+    MakeFolder("RECYCLER");
+
+    auto model = fs_->CreateFileSystemObject();
+    EXPECT_EQ(model.value()->GetFolder(root_ + "/stick/.").value()->Name().value(), "stick");
+    EXPECT_EQ(model.value()->GetFolder(root_ + "/stick/sub/..").value()->Name().value(), "stick");
+    EXPECT_EQ(model.value()->GetFolder(root_ + "/RECYCLER/.").value()->Name().value(), "RECYCLER");
+    EXPECT_EQ(model.value()->GetFolder("/").value()->Name().value(), "");
+
+    // "." is a reserved name; the folder it stands for is not, so its tree is walked.
+    testing::ScriptedMessageBox box;
+    EXPECT_EQ(engine::FixFolderTree(root_ + "/stick/.", *fs_, box), engine::kNoError);
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_EQ(DosAttribOf(root_ + "/stick/sub"), "0x10");
+    EXPECT_EQ(DosAttribOf(inside), "0x0");
+}
+
 TEST_F(NativeFileSystemTest, ATwoThousandLevelTreeNeedsNeitherStackNorDescriptors) {
     constexpr int kLevels = 2000;
     // Built one level at a time through descriptors, so no path gets long on the way.

@@ -8,8 +8,8 @@ set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/../../support/volume_test_lib.sh"
 
-cli="$1"
-library_check="$2"
+cli="$(realpath "$1")"
+library_check="$(realpath "$2")"
 [[ "${3:-}" == "sanitized" ]] && skip "real-volume tests run in the plain build"
 for tool in mkntfs ntfs-3g getfattr setfattr; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
@@ -118,6 +118,35 @@ done
 check "the link is still a link (recursive)" target "$(readlink "$mnt/link-to-folder")"
 check "the volume root keeps its attributes (recursive)" "$volume_root_before" "$(dos_of "$mnt")"
 check "names and contents unchanged (recursive)" "$before" "$(fingerprint "$mnt")"
+
+# --- an NTFS volume mounted inside a tree that keeps user.DOSATTRIB ---------------------
+# Each volume is asked once what it offers; the mount point is where that changes.
+outer="$work/outer"
+mkdir "$outer"
+if mount -t tmpfs -o mode=755 vantrelle-outer "$outer"; then
+    mounts+=("$outer")
+    echo outer >"$outer/outer.txt"
+    setfattr -n user.DOSATTRIB -v '"0x2"' "$outer/outer.txt"
+    mkdir "$outer/stick"
+    umount "$mnt"
+    mounts=("$outer")
+    fresh_mount_at() { ntfs-3g "$image" "$1" && mounts+=("$1"); }
+    fresh_mount_at "$outer/stick" || echo "FAIL: mounting inside the outer tree"
+    echo inner >"$outer/stick/inner.txt"
+    set_attr 0x00000022 "$outer/stick/inner.txt"
+    out="$("$cli" --recursive --on-error=stop "$outer" 2>"$work/err")"
+    check "nested volumes: exit status" 0 $?
+    check "nested volumes: prompts" "" "$(cat "$work/err")"
+    check "nested volumes: the outer entry" 0x0 \
+        "$(getfattr -h --only-values -n user.DOSATTRIB "$outer/outer.txt" 2>/dev/null)"
+    check "nested volumes: the inner entry, through NTFS" 0x00 "$(dos_of "$outer/stick/inner.txt")"
+    check "nested volumes: no Samba attribute on NTFS" "" \
+        "$(getfattr -h --only-values -n user.DOSATTRIB "$outer/stick/inner.txt" 2>/dev/null)"
+    umount "$outer/stick"
+    mounts=("$outer")
+else
+    echo "note: could not mount a tmpfs; nested volumes not tried"
+fi
 
 # --- the same through the library --------------------------------------------------------
 fresh_volume

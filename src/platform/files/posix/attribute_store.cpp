@@ -11,6 +11,7 @@
 
 #ifdef __linux__
 #include <linux/msdos_fs.h>
+#include <sys/vfs.h>
 #endif
 
 namespace vantrelle::files::posix {
@@ -200,6 +201,18 @@ Result<Mechanism> AttributeStore::Probe(const std::string& path, const struct st
     if (HasXattr(path, kNtfsAttribBe)) {
         return Mechanism::NtfsAttribBe;
     }
+#ifdef __linux__
+    // A FAT volume without the ioctls (exFAT before the kernel offered them) holds no
+    // user.DOSATTRIB either: resetting there would look like success while every
+    // entry stayed hidden.
+    constexpr long kMsdosMagic = 0x4d44;
+    constexpr long kExfatMagic = 0x2011BAB0;
+    struct statfs volume;
+    if (::statfs(path.c_str(), &volume) == 0 &&
+        (volume.f_type == kMsdosMagic || volume.f_type == kExfatMagic)) {
+        return Mechanism::Unavailable;
+    }
+#endif
     return Mechanism::UserDosAttrib;
 }
 
@@ -214,9 +227,13 @@ Result<Mechanism> AttributeStore::MechanismOf(const std::string& path, const str
     return probed;
 }
 
-Status AttributeStore::Set(const std::string& path, std::uint32_t attributes) {
-    struct stat entry;
-    if (::lstat(path.c_str(), &entry) != 0) {
+Status AttributeStore::Set(const std::string& path, std::uint32_t attributes,
+                           const ListedEntry* listed) {
+    struct stat entry {};
+    if (listed != nullptr && by_volume_.count(listed->volume) != 0) {
+        entry.st_mode = listed->type;
+        entry.st_dev = listed->volume;
+    } else if (::lstat(path.c_str(), &entry) != 0) {
         return SystemError(errno, "looking up the entry");
     }
     auto mechanism = MechanismOf(path, entry);
@@ -232,6 +249,9 @@ Status AttributeStore::Set(const std::string& path, std::uint32_t attributes) {
             return SetThroughNtfsAttributes(path, entry, attributes, true);
         case Mechanism::UserDosAttrib:
             return SetThroughUserDosAttrib(path, attributes);
+        case Mechanism::Unavailable:
+            return Error{ENOTSUP,
+                         "This kernel's driver for the FAT volume cannot change DOS attributes"};
     }
     return Error{EINVAL, "unknown attribute mechanism"};
 }

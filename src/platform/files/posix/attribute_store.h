@@ -19,13 +19,24 @@ enum class Mechanism {
     NtfsAttribBe,   // ntfs-3g: system.ntfs_attrib_be
     DosAttribByte,  // ntfs3: system.dos_attrib
     UserDosAttrib,  // any other: user.DOSATTRIB, as Wine and Samba keep it
+    Unavailable,    // a FAT volume whose driver offers no way to change them
+};
+
+// What a listing already told about an entry that is not a directory: its type (the
+// S_IFMT bits) and the volume of the folder that lists it. A non-directory lies on its
+// folder's volume, so it needs no lookup of its own; a directory may be a mount point.
+struct ListedEntry {
+    mode_t type = 0;
+    dev_t volume = 0;
 };
 
 class AttributeStore {
   public:
     // Sets the settable attribute bits of the entry at `path` to those of `attributes`,
-    // never following a symbolic link.
-    Status Set(const std::string& path, std::uint32_t attributes);
+    // never following a symbolic link. `listed` spares the entry's lstat once the volume
+    // has been probed.
+    Status Set(const std::string& path, std::uint32_t attributes,
+               const ListedEntry* listed = nullptr);
 
     // The mechanism the volume of `path` offers; probed on first use of the volume.
     Result<Mechanism> MechanismOf(const std::string& path, const struct stat& entry);

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Times `vantrelle-cli --recursive --on-error=continue` against the floor program over
+# 100,000 entries (1,000 folders of 100 files) on tmpfs, each hidden and system in
+# user.DOSATTRIB; the two run in turn in each round, in alternating order, on a tree
+# hidden afresh before every run. Prints each median and the median of the paired
+# ratios, then the peak memory of normal mode on a flat folder of 1,000 and 100,000.
+# With --ntfs, the same comparison follows on an ntfs-3g volume of 10,000 entries (100
+# folders of 100 files; FUSE makes a larger one slow to build).
+#   bench/run.sh [ROUNDS] [--ntfs]   (default 7; needs root for the tmpfs, else /dev/shm)
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+rounds="${1:-7}"
+with_ntfs="${2:-}"
+
+"$root/scripts/setup.sh"
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build" --target vantrelle_cli >/dev/null
+cli="$root/build/vantrelle-cli"
+floor="$root/build/bench/floor"
+mkdir -p "$root/build/bench"
+g++ -std=c++20 -O2 -Wall -Wextra -o "$floor" "$root/bench/floor.cpp"
+
+work="$(mktemp -d /tmp/vantrelle-bench.XXXXXX)"
+mounted=""
+ntfs_mount=""
+cleanup() {
+    [[ -n "$ntfs_mount" ]] && umount "$ntfs_mount"
+    [[ -n "$mounted" ]] && umount "$mounted"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+if ((EUID == 0)) && mount -t tmpfs -o size=2g vantrelle-bench "$work"; then
+    mounted="$work"
+else
+    rm -rf "$work"
+    work="$(mktemp -d /dev/shm/vantrelle-bench.XXXXXX)"
+fi
+
+now() { date +%s%N; }
+# Runs a command on a freshly hidden tree and prints its wall time in milliseconds.
+floor_kind=()
+timed() {
+    local tree="$1"
+    shift
+    "$floor" "${floor_kind[@]}" hide "$tree"
+    sync
+    local start end
+    start="$(now)"
+    "$@" >/dev/null
+    end="$(now)"
+    echo $(((end - start) / 1000000))
+}
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+tree="$work/tree"
+mkdir "$tree"
+"$floor" populate "$tree" 1000 100
+echo "tree: 1,000 folders of 100 files = $(find "$tree" -mindepth 1 | wc -l) entries, tmpfs, user.DOSATTRIB 0x6"
+
+compare() {
+local tree="$1" floor_mode
+for floor_mode in replace read-write; do
+    cli_times=()
+    floor_times=()
+    ratios=()
+    for ((round = 1; round <= rounds; round++)); do
+        if ((round % 2)); then
+            c="$(timed "$tree" "$cli" --recursive --on-error=continue "$tree")"
+            f="$(timed "$tree" "$floor" "${floor_kind[@]}" "$floor_mode" "$tree")"
+        else
+            f="$(timed "$tree" "$floor" "${floor_kind[@]}" "$floor_mode" "$tree")"
+            c="$(timed "$tree" "$cli" --recursive --on-error=continue "$tree")"
+        fi
+        cli_times+=("$c")
+        floor_times+=("$f")
+        ratios+=("$(awk -v c="$c" -v f="$f" 'BEGIN { printf "%.3f", c / f }')")
+    done
+    cli_median="$(printf '%s\n' "${cli_times[@]}" | median)"
+    floor_median="$(printf '%s\n' "${floor_times[@]}" | median)"
+    ratio_median="$(printf '%s\n' "${ratios[@]}" | median)"
+    echo "floor '$floor_mode', $rounds paired rounds: vantrelle-cli median ${cli_median} ms," \
+        "floor median ${floor_median} ms, ratio (median of pairs) ${ratio_median}"
+done
+}
+compare "$tree"
+
+for entries in 1000 100000; do
+    flat="$work/flat$entries"
+    mkdir "$flat"
+    "$floor" populate "$flat" 0 "$entries"
+    peak="$( { /usr/bin/time -f '%M' "$cli" --on-error=continue "$flat" >/dev/null; } 2>&1 | tail -1)"
+    echo "normal mode, flat folder of $entries entries: peak memory ${peak} KiB"
+    rm -rf "$flat"
+done
+
+if [[ "$with_ntfs" == "--ntfs" ]]; then
+    truncate -s 256M "$work/ntfs.img"
+    mkntfs -F -f -q "$work/ntfs.img" >/dev/null 2>&1
+    mkdir "$work/ntfs"
+    ntfs-3g "$work/ntfs.img" "$work/ntfs"
+    ntfs_mount="$work/ntfs"
+    floor_kind=(--ntfs)
+    "$floor" --ntfs populate "$ntfs_mount" 100 100
+    echo "tree: 100 folders of 100 files = 10,100 entries, ntfs-3g, Hidden and System"
+    compare "$ntfs_mount"
+fi
