@@ -17,7 +17,7 @@ namespace vantrelle::update {
 
 struct PanelTable {
     Language language;
-    const char* name;  // the control's class name
+    const char* name;                                      // the control's class name
     int label_left, label_top, label_width, label_height;  // twips
     bool arial_bold_12;  // otherwise the default user-interface font
     int alignment;       // ui::kAlignLeft or ui::kAlignRight

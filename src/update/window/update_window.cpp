@@ -72,8 +72,7 @@ UpdateWindow::UpdateWindow(ui::Program& program, Language language, CheckSetting
     // button, the button stays in front.
     panel_ = new UpdatePanel(client_, language, std::move(settings));
     panel_->setObjectName(QString::fromLatin1(table_.panel_name));
-    ui::Place(panel_, table_.panel_left, table_.panel_top, table_.panel_width,
-              table_.panel_height);
+    ui::Place(panel_, table_.panel_left, table_.panel_top, table_.panel_width, table_.panel_height);
 
     command1_ = new ui::CommandButton(client_);
     command1_->setObjectName(QStringLiteral("Command1"));

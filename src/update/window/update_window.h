@@ -19,14 +19,14 @@ namespace vantrelle::update {
 
 struct WindowTable {
     Language language;
-    const char* name;        // the window's class name
+    const char* name;  // the window's class name
     QString caption;
-    int client_width, client_height;                              // twips
-    std::optional<QPoint> client_position;                        // twips; none: the system's
+    int client_width, client_height;        // twips
+    std::optional<QPoint> client_position;  // twips; none: the system's
     QString close_caption;
-    int close_left, close_top, close_width, close_height;         // twips
-    const char* panel_name;                                       // the hosted panel's name
-    int panel_left, panel_top, panel_width, panel_height;         // twips
+    int close_left, close_top, close_width, close_height;  // twips
+    const char* panel_name;                                // the hosted panel's name
+    int panel_left, panel_top, panel_width, panel_height;  // twips
 };
 const WindowTable& WindowTableFor(Language language);
 
