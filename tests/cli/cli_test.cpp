@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "app/cli/check_update.h"
 #include "app/cli/command_line.h"
 #include "app/cli/console_message_box.h"
 
@@ -37,6 +38,39 @@ TEST(CommandLine, MistakesAreUsageErrors) {
         EXPECT_FALSE(line.problem.empty());
     }
     EXPECT_EQ(ParseCommandLine({"a", "--help"}).action, Action::Help);
+}
+
+TEST(CommandLine, CheckUpdateWithItsOwnOptionsOnly) {
+    auto plain = ParseCommandLine({"--check-update"});
+    EXPECT_EQ(plain.action, Action::CheckUpdate);
+    EXPECT_EQ(plain.update_url, "");
+    EXPECT_FALSE(plain.farsi);
+
+    auto full = ParseCommandLine({"--language=fa", "--check-update", "--update-url=http://h/f"});
+    EXPECT_EQ(full.action, Action::CheckUpdate);
+    EXPECT_EQ(full.update_url, "http://h/f");
+    EXPECT_TRUE(full.farsi);
+    EXPECT_FALSE(ParseCommandLine({"--check-update", "--language=en"}).farsi);
+
+    for (const auto& arguments :
+         std::vector<std::vector<std::string>>{{"--check-update", "/media/stick"},
+                                               {"--check-update", "--recursive"},
+                                               {"--check-update", "--language=de"},
+                                               {"--check-update", "--update-url="},
+                                               {"--language=fa", "/media/stick"},
+                                               {"--update-url=http://h/f"}}) {
+        auto line = ParseCommandLine(arguments);
+        EXPECT_EQ(line.action, Action::UsageError) << ::testing::PrintToString(arguments);
+        EXPECT_FALSE(line.problem.empty());
+    }
+    EXPECT_NE(UsageText().find("--check-update [--update-url=URL] [--language=en|fa]"),
+              std::string::npos);
+}
+
+TEST(TerminalLines, CrLfAndLoneCrBecomeLineBreaks) {
+    EXPECT_EQ(TerminalLines("a\rb\r\nc"), "a\nb\nc\n");
+    EXPECT_EQ(TerminalLines(""), "\n");
+    EXPECT_EQ(TerminalLines("a\r\r\n"), "a\n\n\n");
 }
 
 constexpr const char* kQuestion =

@@ -7,6 +7,7 @@
 
 #include <sstream>
 
+#include "app/cli/check_update.h"
 #include "support/memory_volume.h"
 
 namespace vantrelle::cli {
@@ -91,6 +92,17 @@ TEST_F(RunCliTest, UsageErrorsAndHelpTouchNothing) {
     EXPECT_EQ(help.status, kExitSuccess);
     EXPECT_NE(help.out.find("--on-error=ask"), std::string::npos);
     EXPECT_TRUE(volume.set_attr_calls().empty());
+}
+
+// A build without Qt has no update check and says so instead of trying.
+TEST_F(RunCliTest, CheckUpdateWithoutQtIsAUsageError) {
+    if (HasUpdateCheck()) {
+        GTEST_SKIP() << "this build checks for updates";
+    }
+    Outcome outcome = RunWith(volume, {"--check-update"});
+    EXPECT_EQ(outcome.status, kExitUsage);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_NE(outcome.console.find("--check-update is not available"), std::string::npos);
 }
 
 }  // namespace

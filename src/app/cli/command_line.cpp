@@ -17,6 +17,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     bool have_path = false;
     bool options_end = false;
+    bool check_update = false;
+    bool check_options = false;
     for (const std::string& argument : arguments) {
         if (!options_end && argument == "--") {
             options_end = true;
@@ -25,6 +27,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             return line;
         } else if (!options_end && argument == "--recursive") {
             line.recursive = true;
+        } else if (!options_end && argument == "--check-update") {
+            check_update = true;
+        } else if (!options_end && argument.rfind("--update-url=", 0) == 0) {
+            line.update_url = argument.substr(13);
+            if (line.update_url.empty()) {
+                return Problem("--update-url needs an address");
+            }
+            check_options = true;
+        } else if (!options_end && argument.rfind("--language=", 0) == 0) {
+            const std::string value = argument.substr(11);
+            if (value != "en" && value != "fa") {
+                return Problem("--language takes en or fa, not '" + value + "'");
+            }
+            line.farsi = value == "fa";
+            check_options = true;
         } else if (!options_end && argument.rfind("--on-error=", 0) == 0) {
             const std::string value = argument.substr(11);
             if (value == "ask") {
@@ -47,6 +64,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             have_path = true;
         }
     }
+    if (check_update) {
+        if (have_path || line.recursive) {
+            return Problem("--check-update takes no PATH and no repair options");
+        }
+        line.action = CommandLine::Action::CheckUpdate;
+        return line;
+    }
+    if (check_options) {
+        return Problem("--update-url and --language go with --check-update only");
+    }
     if (!have_path) {
         return Problem("PATH is missing");
     }
@@ -56,6 +83,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string UsageText() {
     return "Usage: vantrelle-cli [--recursive] [--on-error=ask|continue|stop] PATH\n"
+           "       vantrelle-cli --check-update [--update-url=URL] [--language=en|fa]\n"
            "\n"
            "Resets the DOS/Windows attributes (Hidden, System, Read-only, Archive) of\n"
            "the entries directly inside the folder PATH to Normal, so that files hidden\n"
@@ -71,7 +99,13 @@ std::string UsageText() {
            "\n"
            "Each error is shown on standard error. At the end the outcome is printed on\n"
            "standard output. Exit status: 0 when every entry was reset, 1 when there was\n"
-           "an error, 2 when the command line is wrong.\n";
+           "an error, 2 when the command line is wrong.\n"
+           "\n"
+           "--check-update downloads the update file from the vendor's site (or from\n"
+           "--update-url) and prints the verdict in English or, with --language=fa, in\n"
+           "Farsi (UTF-8). Exit status: 0 when the program is up to date or a newer\n"
+           "version is announced, 1 when the check failed or the file was not understood,\n"
+           "2 when the command line is wrong or this build has no update check.\n";
 }
 
 }  // namespace vantrelle::cli

@@ -14,10 +14,13 @@ enum class OnError {
 };
 
 struct CommandLine {
-    enum class Action { Repair, Help, UsageError } action = Action::UsageError;
+    enum class Action { Repair, CheckUpdate, Help, UsageError } action = Action::UsageError;
     bool recursive = false;
     OnError on_error = OnError::Ask;
     std::string path;
+    // For CheckUpdate: where from (empty: the built-in address) and the message language.
+    std::string update_url;
+    bool farsi = false;
     std::string problem;  // for UsageError: what is wrong, in one line
 };
 

@@ -1,5 +1,6 @@
 #include "app/cli/run_cli.h"
 
+#include "app/cli/check_update.h"
 #include "app/cli/command_line.h"
 #include "app/cli/console_message_box.h"
 #include "engine/fix_folder.h"
@@ -27,8 +28,13 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
     if (line.action == CommandLine::Action::UsageError) {
         console << "vantrelle-cli: " << ForTerminal(line.problem, utf8_terminal) << "\n"
                 << "Usage: vantrelle-cli [--recursive] [--on-error=ask|continue|stop] PATH\n"
+                << "       vantrelle-cli --check-update [--update-url=URL] [--language=en|fa]\n"
                 << "Try 'vantrelle-cli --help' for more information.\n";
         return kExitUsage;
+    }
+
+    if (line.action == CommandLine::Action::CheckUpdate) {
+        return CheckUpdate(line, out, console);
     }
 
     ConsoleMessageBox box(line.on_error, answers, console, utf8_terminal);

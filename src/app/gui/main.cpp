@@ -9,6 +9,7 @@
 #include "platform/ui/layout.h"
 #include "platform/ui/program.h"
 #include "platform/ui/qt_message_box.h"
+#include "update/window/update_window.h"
 #include "windows/form1.h"
 #include "windows/forms.h"
 
@@ -28,6 +29,12 @@ int main(int argc, char* argv[]) {
     services.fs = fs.get();
     services.box = &box;
     services.start_folder = QFile::encodeName(QDir::currentPath()).toStdString();
+    vantrelle::update::UpdateWindows update_windows(program);
+    services.open_update_window = [&update_windows](vantrelle::windows::Language language) {
+        update_windows.Open(language == vantrelle::windows::Language::Farsi
+                                ? vantrelle::Language::Farsi
+                                : vantrelle::Language::English);
+    };
     vantrelle::windows::Forms forms(program, std::move(services));
 
     if (forms.form1().Show() == nullptr) {

@@ -1,0 +1,50 @@
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <memory>
+#include <optional>
+#include <variant>
+
+#include "app/cli/check_update.h"
+#include "platform/net/async_read.h"
+#include "update/check.h"
+#include "update/verdict_message.h"
+
+namespace vantrelle::cli {
+
+bool HasUpdateCheck() {
+    return true;
+}
+
+int CheckUpdate(const CommandLine& line, std::ostream& out, std::ostream& /*console*/) {
+    // The download is delivered through an event loop, which needs an application; a
+    // caller that already runs one (a test) keeps it.
+    static int argc = 1;
+    static char name[] = "vantrelle-cli";
+    static char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> application;
+    if (QCoreApplication::instance() == nullptr) {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+
+    const Language language = line.farsi ? Language::Farsi : Language::English;
+    std::optional<update::Message> message;
+    bool succeeded = false;
+    QEventLoop loop;
+    net::AsyncReader reader([&](const net::AsyncProperty& property) {
+        const update::UpdateVerdict verdict = update::CheckVerdict(property.Value());
+        succeeded = std::holds_alternative<update::UpToDate>(verdict) ||
+                    std::holds_alternative<update::NewerAvailable>(verdict);
+        message = update::CheckMessage(property.Value(), language);
+        loop.quit();
+    });
+    reader.AsyncRead(line.update_url.empty() ? update::UpdateUrl() : line.update_url);
+    // The reader always completes, at the latest when its total limit runs out.
+    while (!message) {
+        loop.exec();
+    }
+
+    out << TerminalLines(message->text);
+    return succeeded ? 0 : 1;
+}
+
+}  // namespace vantrelle::cli

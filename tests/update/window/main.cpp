@@ -1,0 +1,16 @@
+// The windows need an application and the downloads its event loop; no display is used.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "platform/ui/layout.h"
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    vantrelle::ui::InstallFontSubstitutes();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
