@@ -6,9 +6,11 @@
 #include <QString>
 #include <array>
 
+#include "update/language.h"
+
 namespace vantrelle::windows {
 
-enum class Language { English, Farsi };
+using vantrelle::Language;
 
 struct Twips {
     int left, top, width, height;

@@ -30,10 +30,8 @@ int main(int argc, char* argv[]) {
     services.box = &box;
     services.start_folder = QFile::encodeName(QDir::currentPath()).toStdString();
     vantrelle::update::UpdateWindows update_windows(program);
-    services.open_update_window = [&update_windows](vantrelle::windows::Language language) {
-        update_windows.Open(language == vantrelle::windows::Language::Farsi
-                                ? vantrelle::Language::Farsi
-                                : vantrelle::Language::English);
+    services.open_update_window = [&update_windows](vantrelle::Language language) {
+        update_windows.Open(language);
     };
     vantrelle::windows::Forms forms(program, std::move(services));
 
