@@ -81,6 +81,12 @@ TEST_F(Form1Test, TabOrderFontsAndColours) {
     EXPECT_EQ(form->layoutDirection(), Qt::LeftToRight);
 }
 
+TEST_F(Form1Test, EveryCaptionFitsItsControlInBothLanguages) {
+    EXPECT_EQ(ClippedCaptions(form), QStringList());
+    form->Label5_Click();
+    EXPECT_EQ(ClippedCaptions(form), QStringList()) << "in Farsi";
+}
+
 TEST_F(Form1Test, OpensInEnglishWithTheFixedTextsAndTheCredits) {
     EXPECT_TRUE(form->Option1->Value());
     EXPECT_FALSE(form->Option2->Value());

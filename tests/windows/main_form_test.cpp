@@ -215,6 +215,23 @@ TEST_F(MainFormTest, StartShowsAndPaintsTheStatusBeforeTheRepairAndHidesItAfter)
     EXPECT_FALSE(form->Label3->Visible());
 }
 
+TEST_F(MainFormTest, EveryCaptionFitsItsControlInBothLanguagesAlsoDuringTheRepair) {
+    for (Language language : {Language::English, Language::Farsi}) {
+        SCOPED_TRACE(language == Language::English ? "English" : "Farsi");
+        MainForm* form = Open(language);
+        form->Check1->SetValue(1);  // shows the path
+        EXPECT_EQ(ClippedCaptions(form), QStringList());
+
+        QStringList clipped_during_repair;
+        box.on_box = [&](const std::string&) { clipped_during_repair = ClippedCaptions(form); };
+        box.script.Then(vbOK);
+        form->Command1->click();
+        EXPECT_TRUE(form->Label3->isHidden());
+        EXPECT_EQ(clipped_during_repair, QStringList()) << "with the status shown";
+        box.on_box = nullptr;
+    }
+}
+
 TEST_F(MainFormTest, OnlyAResultOfMinusOneIsSuccess) {
     // Error number 0 is a failure like any other; only -1 means none happened.
     volume.AddFile("E:\\zero", kHidden);

@@ -51,6 +51,11 @@ class WindowsHarness {
 // starting from the first of `names`.
 QStringList FocusOrder(QWidget* window, const QStringList& names);
 
+// The controls of `window` whose caption the font cannot show whole: a label whose
+// wrapped text needs more room than the label has, a check box, option button or
+// button whose text is wider than its box.
+QStringList ClippedCaptions(QWidget* window);
+
 // The geometry of the named control of `window`'s client area, in pixels.
 QRect GeometryOf(QWidget* window, const char* name);
 

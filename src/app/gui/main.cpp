@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("vantrelle"));
     // The windows decide when the program ends: the last one unloaded, or End.
     QApplication::setQuitOnLastWindowClosed(false);
-    vantrelle::ui::InstallFontSubstitutes();
+    vantrelle::ui::InstallFonts();
     QApplication::setWindowIcon(vantrelle::windows::WindowIcon());
 
     auto fs = vantrelle::files::OpenNativeFileSystem();

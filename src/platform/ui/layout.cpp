@@ -17,14 +17,12 @@ double DotsPerInch() {
     return dpi > 0 ? dpi : 96.0;
 }
 
-void Substitute(const QString& family) {
+void Substitute(const QString& family, const QStringList& substitutes) {
     if (QFontDatabase::hasFamily(family)) {
         return;
     }
     QFont::removeSubstitutions(family);
-    QFont::insertSubstitutions(family,
-                               {QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans Arabic"),
-                                QStringLiteral("Noto Naskh Arabic")});
+    QFont::insertSubstitutions(family, substitutes);
 }
 
 }  // namespace
@@ -41,9 +39,22 @@ void Place(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(TwipsRect(left, top, width, height));
 }
 
-void InstallFontSubstitutes() {
-    Substitute(QStringLiteral("Tahoma"));
-    Substitute(QStringLiteral("Arial"));
+void InstallFonts() {
+    const QStringList with_arabic = {QStringLiteral("DejaVu Sans"),
+                                     QStringLiteral("Noto Sans Arabic"),
+                                     QStringLiteral("Noto Naskh Arabic")};
+    Substitute(QStringLiteral("Tahoma"), with_arabic);
+    Substitute(QStringLiteral("Arial"), with_arabic);
+    Substitute(QStringLiteral("Microsoft Sans Serif"),
+               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                QStringLiteral("DejaVu Sans")});
+    QGuiApplication::setFont(DefaultFont());
+}
+
+QFont DefaultFont() {
+    QFont font(QStringLiteral("Microsoft Sans Serif"));
+    font.setPointSizeF(8.25);
+    return font;
 }
 
 QFont Tahoma() {

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    vantrelle::ui::InstallFontSubstitutes();
+    vantrelle::ui::InstallFonts();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

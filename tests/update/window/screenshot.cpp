@@ -31,7 +31,7 @@ bool Save(QWidget* window, const QString& path) {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    ui::InstallFontSubstitutes();
+    ui::InstallFonts();
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(folder);
 

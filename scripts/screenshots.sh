@@ -1,0 +1,257 @@
+#!/usr/bin/env bash
+# Starts the real program on a virtual X display, clicks through it as a user would and
+# saves pictures in OUTDIR (docs/screenshots by default):
+#   welcome-en, main-en, warning-en, prompt-en, outcome-en   English, recursive repair
+#   welcome-fa, main-fa, warning-fa, outcome-fa              Farsi, normal repair
+#   update-{en,fa}-{waiting,verdict}                          the update window
+# The drive is an ext4 image labelled STICK with hidden entries, mounted at /media/STICK
+# inside a mount namespace of this script's own: the machine's mounts do not change.
+# It checks on the way that the program really repaired the stick in both languages and
+# ends with "N passed, M failed", so the tests run it as a stage. Needs root (for the
+# loop device); asks sudo otherwise.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+outdir="$(realpath -m "${1:-$root/docs/screenshots}")"
+
+if [[ -z "${VANTRELLE_SCREENSHOTS_INSIDE:-}" ]]; then
+    "$root/scripts/setup.sh"
+    cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$root/build" -j "$(nproc)" --target vantrelle update_window_screenshot >/dev/null
+    sudo=()
+    if ((EUID != 0)); then
+        sudo=(sudo)
+    fi
+    exec "${sudo[@]}" env VANTRELLE_SCREENSHOTS_INSIDE=1 \
+        unshare --mount --propagation private "$BASH" "${BASH_SOURCE[0]}" "$outdir"
+fi
+
+source "$root/tests/support/volume_test_lib.sh"
+set +e  # a failed check is counted, not fatal
+
+program="$root/build/vantrelle"
+readonly STICK=/media/STICK
+xpids=()
+
+make_workdir
+trap 'for pid in "${xpids[@]}"; do kill "$pid" 2>/dev/null; done; cleanup' EXIT
+mkdir -p "$outdir"
+
+fail_now() {
+    echo "screenshots: $*"
+    echo "$((checks - failures)) passed, $((failures + 1)) failed"
+    exit 1
+}
+
+# ---- the stick ------------------------------------------------------------------------
+
+# /media gets a tmpfs of its own first, so the stick is the only removable volume.
+mount -t tmpfs -o mode=755 vantrelle-media /media || fail_now "cannot mount a tmpfs on /media"
+mounts+=(/media)
+truncate -s 32M "$work/stick.img"
+mkfs.ext4 -q -L STICK "$work/stick.img" || fail_now "mkfs.ext4 failed"
+mkdir "$STICK"
+mount -o loop "$work/stick.img" "$STICK" || fail_now "cannot mount the stick image (no loop device?)"
+mounts+=("$STICK")
+
+# What the malware leaves: folders and files hidden (Wine's form of user.DOSATTRIB), and
+# one entry whose value no program wrote, which the repair must refuse and report.
+hide_everything() {
+    setfattr -n user.DOSATTRIB -v "\"0x16\"" "$STICK/Photos" "$STICK/Documents"
+    setfattr -n user.DOSATTRIB -v "\"0x22\"" "$STICK/Photos/holiday.jpg" "$STICK/notes.txt"
+    setfattr -n user.DOSATTRIB -v "\"0x27\"" "$STICK/Documents/report.odt"
+    setfattr -n user.DOSATTRIB -v junk "$STICK/autorun.inf"
+}
+mkdir "$STICK/Photos" "$STICK/Documents"
+echo "beach" >"$STICK/Photos/holiday.jpg"
+echo "report" >"$STICK/Documents/report.odt"
+echo "notes" >"$STICK/notes.txt"
+echo "[autorun]" >"$STICK/autorun.inf"
+hide_everything || fail_now "the stick's file system keeps no user.DOSATTRIB"
+
+attribute() {
+    getfattr --absolute-names --only-values -n user.DOSATTRIB "$STICK/$1" 2>/dev/null |
+        tr -d '\0'
+}
+
+# ---- the display ----------------------------------------------------------------------
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" \
+    2>"$work/xvfb.log" &
+xpids+=($!)
+for _ in $(seq 50); do
+    [[ -s "$work/display" ]] && break
+    sleep 0.1
+done
+[[ -s "$work/display" ]] || fail_now "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -1 "$work/display")"
+unset WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+
+# A window manager draws the title bars, with only the buttons each window asks for.
+cat >"$work/fluxbox-init" <<'EOF'
+session.screen0.titlebar.left:
+session.screen0.titlebar.right: Minimize Maximize Close
+session.screen0.toolbar.visible: false
+session.screen0.workspaces: 1
+session.styleFile: /usr/share/fluxbox/styles/Squared_blue
+EOF
+HOME="$work" fluxbox -rc "$work/fluxbox-init" >"$work/fluxbox.log" 2>&1 &
+xpids+=($!)
+sleep 1
+
+# ---- the clicks -----------------------------------------------------------------------
+
+# The id of the visible window titled exactly $1 other than $2, once there is one.
+wait_window() {
+    local title="$1" other="${2:-}" id
+    for _ in $(seq 100); do
+        for id in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null); do
+            if [[ "$id" != "$other" ]]; then
+                echo "$id"
+                return 0
+            fi
+        done
+        sleep 0.1
+    done
+    return 1
+}
+
+wait_gone() {
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+shoot() {
+    local window="$1" name="$2"
+    sleep 0.5  # mapped is not yet painted
+    if import -frame -window "$window" "$outdir/$name.png" 2>"$work/import.log"; then
+        check "picture $name" saved saved
+        echo "$outdir/$name.png"
+    else
+        check "picture $name" saved "$(cat "$work/import.log")"
+    fi
+}
+
+# Clicks a control given in twips (15 to the pixel at 96 DPI) inside a window's client
+# area, which starts $2 pixels below the window's top (the menu bar). A check box or an
+# option button is clicked on its box: on the left, or on the right (rtl) in Farsi.
+click() {
+    local window="$1" menu="$2" left="$3" top="$4" width="$5" height="$6" side="${7:-middle}"
+    local x=$(((left + width / 2) / 15)) y=$((menu + (top + height / 2) / 15))
+    case "$side" in
+        ltr) x=$((left / 15 + 8)) ;;
+        rtl) x=$(((left + width) / 15 - 8)) ;;
+    esac
+    xdotool mousemove --window "$window" "$x" "$y" click 1
+    sleep 0.3
+}
+
+# Height of the menu bar: the window's height less its client area's ($2 twips).
+menu_height() {
+    local height
+    height="$(xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p')"
+    echo $((height - $2 / 15))
+}
+
+# Answers the message box titled $1 with a key (Return: the default button, Yes or OK;
+# Escape: No), after taking its picture when $3 names one.
+answer_box() {
+    local title="$1" key="$2" picture="${3:-}" box
+    if ! box="$(wait_window "$title")"; then
+        check "a message box titled $title" shown missing
+        return 1
+    fi
+    check "a message box titled $title" shown shown
+    [[ -n "$picture" ]] && shoot "$box" "$picture"
+    xdotool windowactivate --sync "$box" key --clearmodifiers "$key"
+    wait_gone "$title" || check "the box $title goes away" gone open
+}
+
+# Ends the program through its menu ("Menu" or "فهرست", then its last item, Exit).
+exit_through_menu() {
+    local window="$1" menu="$2" pid="$3"
+    xdotool mousemove --window "$window" 20 $((menu / 2)) click 1
+    sleep 0.3
+    xdotool key Up Return
+    for _ in $(seq 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        check "Exit ends the program" ended running
+        kill "$pid"
+    else
+        wait "$pid"
+        check "Exit ends the program with status 0" 0 "$?"
+    fi
+}
+
+start_program() {
+    (cd "$STICK" && exec "$program") >"$work/program.log" 2>&1 &
+    pid=$!
+    welcome="$(wait_window Vantrelle)" || fail_now "no welcome window: $(cat "$work/program.log")"
+}
+
+# ---- English: both boxes, recursive repair --------------------------------------------
+
+echo "-- English"
+start_program
+shoot "$welcome" welcome-en
+click "$welcome" 0 5760 4680 1215 375                      # Continue
+main="$(wait_window Vantrelle "$welcome")" || fail_now "Continue opened no main window"
+still_there="$(xdotool search --onlyvisible --name '^Vantrelle$' | grep -c "^$welcome\$")"
+check "Continue unloads the welcome window" 0 "$still_there"
+menu="$(menu_height "$main" 4980)"
+click "$main" "$menu" 240 600 1215 375 ltr                 # Check1, Special path
+click "$main" "$menu" 240 960 3015 495 ltr                 # Check2, recursive
+answer_box Warning Return warning-en
+shoot "$main" main-en
+click "$main" "$menu" 4680 4320 1215 375                   # Start
+answer_box "Error 22" Return prompt-en
+answer_box Done Return outcome-en
+check "Photos, recursive" 0x10 "$(attribute Photos)"
+check "Photos/holiday.jpg, recursive" 0x0 "$(attribute Photos/holiday.jpg)"
+check "Documents, recursive" 0x10 "$(attribute Documents)"
+check "Documents/report.odt, recursive" 0x0 "$(attribute Documents/report.odt)"
+check "notes.txt, recursive" 0x0 "$(attribute notes.txt)"
+check "autorun.inf, refused and kept" junk "$(attribute autorun.inf)"
+exit_through_menu "$main" "$menu" "$pid"
+
+# ---- Farsi: the warning declined, normal repair ---------------------------------------
+
+echo "-- Farsi"
+hide_everything
+start_program
+click "$welcome" 0 6240 480 255 495 rtl                    # Option2, Farsi
+shoot "$welcome" welcome-fa
+click "$welcome" 0 5760 4680 1215 375                      # Continue (ادامه)
+main="$(wait_window Vantrelle "$welcome")" || fail_now "Continue opened no main window"
+menu="$(menu_height "$main" 5025)"
+click "$main" "$menu" 3240 960 2655 255 rtl                # Check2, recursive
+answer_box "هشدار" Escape warning-fa
+shoot "$main" main-fa
+click "$main" "$menu" 360 4440 1215 375                    # Start (شروع)
+answer_box "Error 22" Return
+answer_box Done Return outcome-fa
+check "Photos, normal" 0x10 "$(attribute Photos)"
+check "Photos/holiday.jpg, normal: not reached" 0x22 "$(attribute Photos/holiday.jpg)"
+check "notes.txt, normal" 0x0 "$(attribute notes.txt)"
+check "autorun.inf, normal: refused and kept" junk "$(attribute autorun.inf)"
+exit_through_menu "$main" "$menu" "$pid"
+
+# ---- the update window ----------------------------------------------------------------
+
+echo "-- the update window"
+if "$root/build/tests/update/window/update_window_screenshot" "$outdir" >"$work/update.log" 2>&1
+then
+    check "update window pictures" saved saved
+    cat "$work/update.log"
+else
+    check "update window pictures" saved "$(cat "$work/update.log")"
+fi
+
+finish
