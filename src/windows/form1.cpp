@@ -12,14 +12,6 @@ namespace {
 const QColor kBlue(0, 0, 255);
 const QColor kDarkBlue(0, 0, 64);
 
-template <class Control>
-Control* Make(QWidget* client, const char* name, int left, int top, int width, int height) {
-    auto* control = new Control(client);
-    control->setObjectName(QLatin1String(name));
-    ui::Place(control, left, top, width, height);
-    return control;
-}
-
 }  // namespace
 
 Form1::Form1(Forms& forms) : ui::Window(forms.program()), forms_(forms) {
@@ -27,45 +19,45 @@ Form1::Form1(Forms& forms) : ui::Window(forms.program()), forms_(forms) {
     QWidget* client = MakeFrame(this, 7245, 5685, /*minimize_button=*/false);
     const Form1Texts& texts = Form1FixedTexts();
 
-    Label1 = Make<ui::Label>(client, "Label1", 120, 120, 3255, 255);
+    Label1 = MakeControl<ui::Label>(client, "Label1", {120, 120, 3255, 255});
     Label1->SetCaption(texts.label1);
 
-    Label2 = Make<ui::Label>(client, "Label2", 3960, 120, 3255, 255);
+    Label2 = MakeControl<ui::Label>(client, "Label2", {3960, 120, 3255, 255});
     Label2->setFont(ui::Tahoma());
     Label2->SetAlignment(ui::kAlignRight);
     Label2->SetRightToLeft(true);
     Label2->SetCaption(texts.label2);
 
-    Option1 = Make<ui::OptionButton>(client, "Option1", 120, 480, 1215, 495);
+    Option1 = MakeControl<ui::OptionButton>(client, "Option1", {120, 480, 1215, 495});
     Option1->SetCaption(texts.option1);
 
-    Option2 = Make<ui::OptionButton>(client, "Option2", 6240, 480, 255, 495);
+    Option2 = MakeControl<ui::OptionButton>(client, "Option2", {6240, 480, 255, 495});
     Option2->setFont(ui::Tahoma());
     Option2->setLayoutDirection(Qt::RightToLeft);
 
-    Label5 = Make<ui::Label>(client, "Label5", 6480, 600, 615, 255);
+    Label5 = MakeControl<ui::Label>(client, "Label5", {6480, 600, 615, 255});
     Label5->setFont(ui::Tahoma());
     Label5->SetAlignment(ui::kAlignRight);
     Label5->SetRightToLeft(true);
     Label5->SetCaption(texts.label5);
 
-    Label3 = Make<ui::Label>(client, "Label3", 120, 1080, 6975, 975);
+    Label3 = MakeControl<ui::Label>(client, "Label3", {120, 1080, 6975, 975});
     Label3->setFont(ui::Tahoma());
     Label3->SetForeColor(kBlue);
 
-    Image1 = Make<ui::Image>(client, "Image1", 120, 2160, 7035, 2340);
+    Image1 = MakeControl<ui::Image>(client, "Image1", {120, 2160, 7035, 2340});
     Image1->SetPicture(FarsiPicture());
     Image1->SetVisible(false);
 
-    Label4 = Make<ui::Label>(client, "Label4", 240, 4680, 3135, 855);
+    Label4 = MakeControl<ui::Label>(client, "Label4", {240, 4680, 3135, 855});
     Label4->setFont(ui::Tahoma());
     Label4->SetForeColor(kDarkBlue);
 
-    Command2 = Make<ui::CommandButton>(client, "Command2", 5760, 4680, 1215, 375);
+    Command2 = MakeControl<ui::CommandButton>(client, "Command2", {5760, 4680, 1215, 375});
     Command2->setFont(ui::Tahoma());
     Command2->SetCaption(QStringLiteral("Continue"));
 
-    Command1 = Make<ui::CommandButton>(client, "Command1", 5760, 5160, 1215, 375);
+    Command1 = MakeControl<ui::CommandButton>(client, "Command1", {5760, 5160, 1215, 375});
     Command1->setFont(ui::Tahoma());
     Command1->SetCaption(QStringLiteral("Exit"));
 

@@ -15,14 +15,6 @@ namespace {
 const QColor kBlue(0, 0, 255);
 const QString kCrLf = QStringLiteral("\r\n");
 
-template <class Control, class... Args>
-Control* Make(QWidget* client, const char* name, const Twips& at, Args&&... args) {
-    auto* control = new Control(std::forward<Args>(args)..., client);
-    control->setObjectName(QLatin1String(name));
-    ui::Place(control, at.left, at.top, at.width, at.height);
-    return control;
-}
-
 std::string Utf8(const QString& text) {
     return text.toUtf8().toStdString();
 }
@@ -36,29 +28,29 @@ MainForm::MainForm(ui::Program& program, const MainFormTable& table, Services& s
         MakeFrame(this, table.client_width, table.client_height, /*minimize_button=*/true);
     const bool farsi = table.language == Language::Farsi;
 
-    Label1 = Make<ui::Label>(client, "Label1", table.label1);
+    Label1 = MakeControl<ui::Label>(client, "Label1", table.label1);
     Label1->SetCaption(table.label1_text);
 
-    Drive1 = Make<ui::DriveListBox>(client, "Drive1", table.drive1, services.drives());
+    Drive1 = MakeControl<ui::DriveListBox>(client, "Drive1", table.drive1, services.drives());
 
-    Check1 = Make<ui::CheckBox>(client, "Check1", table.check1);
+    Check1 = MakeControl<ui::CheckBox>(client, "Check1", table.check1);
     Check1->SetCaption(table.check1_text);
 
-    Check2 = Make<ui::CheckBox>(client, "Check2", table.check2);
+    Check2 = MakeControl<ui::CheckBox>(client, "Check2", table.check2);
     Check2->SetCaption(table.check2_text);
 
-    Label2 = Make<ui::Label>(client, "Label2", table.label2);
+    Label2 = MakeControl<ui::Label>(client, "Label2", table.label2);
     Label2->SetVisible(false);
 
-    Dir1 = Make<ui::DirListBox>(client, "Dir1", table.dir1, *services.fs);
+    Dir1 = MakeControl<ui::DirListBox>(client, "Dir1", table.dir1, *services.fs);
     Dir1->SetPath(services.start_folder);
     Dir1->setVisible(false);
 
-    Label3 = Make<ui::Label>(client, "Label3", table.label3);
+    Label3 = MakeControl<ui::Label>(client, "Label3", table.label3);
     Label3->SetForeColor(kBlue);
     Label3->SetVisible(false);
 
-    Command1 = Make<ui::CommandButton>(client, "Command1", table.command1);
+    Command1 = MakeControl<ui::CommandButton>(client, "Command1", table.command1);
     Command1->SetCaption(table.command1_text);
 
     if (farsi) {

@@ -1,8 +1,6 @@
 #include "windows/texts.h"
 
-#ifndef VANTRELLE_SITE_HOST
-#define VANTRELLE_SITE_HOST "vantrelle.example.org"
-#endif
+#include "update/site.h"
 
 namespace vantrelle::windows {
 
@@ -134,7 +132,8 @@ const Form1LanguageTexts& Form1TextsFor(Language language) {
 }
 
 QString Credits() {
-    const QString host = QStringLiteral(VANTRELLE_SITE_HOST);
+    const QString host =
+        QString::fromLatin1(site::SiteHost.data(), static_cast<qsizetype>(site::SiteHost.size()));
     return QStringLiteral("Created by the Vantrelle developers\r\n") +
            QStringLiteral("            ---------\r\n") + QStringLiteral("     ") + host +
            QStringLiteral("\r\n") + QStringLiteral("    support@") + host;

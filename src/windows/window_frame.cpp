@@ -1,9 +1,7 @@
 #include "windows/window_frame.h"
 
-#include <QLayout>
 #include <QWidget>
 
-#include "platform/ui/layout.h"
 #include "platform/ui/program.h"
 #include "windows/forms.h"
 
@@ -20,12 +18,7 @@ QWidget* MakeFrame(ui::Window* window, int client_width, int client_height, bool
     }
     window->setWindowFlags(flags);
 
-    auto* client = new QWidget(window);
-    client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(ui::Twips(client_width), ui::Twips(client_height));
-    window->setCentralWidget(client);
-    window->layout()->setSizeConstraint(QLayout::SetFixedSize);
-    return client;
+    return window->MakeClientArea(client_width, client_height);
 }
 
 void SetTabOrder(QWidget* client, const QStringList& names) {

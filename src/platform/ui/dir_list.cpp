@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QStyle>
 #include <algorithm>
+#include <optional>
 
 #include "platform/ui/engine_text.h"
 
@@ -27,6 +28,48 @@ std::size_t RootLength(const std::string& path, char separator) {
         return 1;
     }
     return 0;
+}
+
+struct SubFolderListing {
+    std::vector<std::string> names;
+    std::optional<files::Error> error;  // why the listing stopped short
+};
+
+SubFolderListing ListSubFolders(files::FileSystem& fs, const std::string& path) {
+    SubFolderListing listing;
+    auto fso = fs.CreateFileSystemObject();
+    if (!fso) {
+        listing.error = fso.error();
+        return listing;
+    }
+    auto folder = fso.value()->GetFolder(path);
+    if (!folder) {
+        listing.error = folder.error();
+        return listing;
+    }
+    auto subfolders = folder.value()->SubFolders();
+    if (!subfolders) {
+        listing.error = subfolders.error();
+        return listing;
+    }
+    auto members = subfolders.value()->Enumerate();
+    if (!members) {
+        listing.error = members.error();
+        return listing;
+    }
+    while (true) {
+        auto next = members.value()->Next();
+        if (!next) {
+            listing.error = next.error();  // the names read so far are still shown
+            return listing;
+        }
+        if (!next.value()) {
+            return listing;
+        }
+        if (auto name = next.value()->Name()) {
+            listing.names.push_back(name.value());
+        }
+    }
 }
 
 QString CaseFolded(const std::string& name) {
@@ -137,40 +180,7 @@ void DirListBox::Fill() {
         return;
     }
 
-    std::vector<std::string> names;
-    files::Error error;
-    bool listed = false;
-    if (auto fso = fs_.CreateFileSystemObject()) {
-        if (auto folder = fso.value()->GetFolder(path_)) {
-            if (auto subfolders = folder.value()->SubFolders()) {
-                if (auto members = subfolders.value()->Enumerate()) {
-                    listed = true;
-                    while (true) {
-                        auto next = members.value()->Next();
-                        if (!next) {
-                            listed = false;
-                            error = next.error();
-                            break;
-                        }
-                        if (!next.value()) {
-                            break;
-                        }
-                        if (auto name = next.value()->Name()) {
-                            names.push_back(name.value());
-                        }
-                    }
-                } else {
-                    error = members.error();
-                }
-            } else {
-                error = subfolders.error();
-            }
-        } else {
-            error = folder.error();
-        }
-    } else {
-        error = fso.error();
-    }
+    auto [names, error] = ListSubFolders(fs_, path_);
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return CaseFolded(a) < CaseFolded(b);
     });
@@ -180,13 +190,13 @@ void DirListBox::Fill() {
         item->setIcon(0, closed_icon);
         item->setData(0, kPathRole, QByteArray::fromStdString(Join(path_, name)));
     }
-    if (!listed) {
+    if (error) {
         // A drive without a medium, or a folder that is gone: the list says so and
         // stays usable; the other drives and the ancestors can still be opened.
-        listing_error_ = FromEngineText(error.description);
+        listing_error_ = FromEngineText(error->description);
         if (listing_error_.isEmpty()) {
             listing_error_ =
-                QStringLiteral("This folder cannot be read (error %1).").arg(error.number);
+                QStringLiteral("This folder cannot be read (error %1).").arg(error->number);
         }
         auto* item = new QTreeWidgetItem(parent);
         item->setText(0, listing_error_);

@@ -2,7 +2,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLayout>
 #include <vector>
+
+#include "platform/ui/layout.h"
 
 namespace vantrelle::ui {
 
@@ -64,6 +67,15 @@ Window::~Window() {
 void Window::closeEvent(QCloseEvent* event) {
     event->accept();
     program_.Unload(*this);
+}
+
+QWidget* Window::MakeClientArea(int width, int height) {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(Twips(width), Twips(height));
+    setCentralWidget(client);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    return client;
 }
 
 }  // namespace vantrelle::ui

@@ -50,6 +50,10 @@ class Window : public QMainWindow {
 
     void Unload() { program_.Unload(*this); }
     bool unloaded() const { return unloaded_; }
+
+    // Makes the client area, `width` x `height` twips and the parent of every control;
+    // a menu bar comes on top of it, and the window keeps to its size.
+    QWidget* MakeClientArea(int width, int height);
     Program& program() { return program_; }
 
   protected:

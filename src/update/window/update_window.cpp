@@ -1,7 +1,5 @@
 #include "update/window/update_window.h"
 
-#include <QLayout>
-
 #include "platform/ui/layout.h"
 
 namespace vantrelle::update {
@@ -62,11 +60,7 @@ UpdateWindow::UpdateWindow(ui::Program& program, Language language, CheckSetting
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
-    client_ = new QWidget(this);
-    client_->setObjectName(QStringLiteral("client"));
-    client_->setFixedSize(ui::Twips(table_.client_width), ui::Twips(table_.client_height));
-    setCentralWidget(client_);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    client_ = MakeClientArea(table_.client_width, table_.client_height);
 
     // The panel first and the button after it: where the English panel reaches over the
     // button, the button stays in front.
