@@ -56,7 +56,11 @@ int main(int argc, char** argv) {
         update::UpdateWindows windows(program, {server.Url("/file"), {}});
         update::UpdateWindow* window = windows.Open(language);
         const QString waiting = window->Panel()->Label1()->Caption();
-        QTest::qWaitFor([&] { return window->Panel()->Label1()->Caption() != waiting; }, 10000);
+        if (!QTest::qWaitFor([&] { return window->Panel()->Label1()->Caption() != waiting; },
+                             10000)) {
+            std::fprintf(stderr, "no verdict within 10 s\n");
+            saved = false;
+        }
         saved &= Save(window, folder + "/update-" + name + "-verdict.png");
         windows.Slot(language).Unload();
     }
