@@ -91,7 +91,7 @@ TEST(WindowsResources, EveryExecutableCarriesTheVersionStrings) {
     }
 }
 
-TEST(WindowsResources, EveryExecutableRunsAsInvokerAndIsDpiAware) {
+TEST(WindowsResources, EveryExecutableRunsAsInvokerIsDpiAwareAndAsksForThemedControls) {
     for (const std::wstring& executable : Executables()) {
         SCOPED_TRACE(Utf8(executable));
         HMODULE module = LoadLibraryExW(executable.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -106,6 +106,8 @@ TEST(WindowsResources, EveryExecutableRunsAsInvokerAndIsDpiAware) {
                   std::string::npos);
         EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
         EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+        EXPECT_NE(manifest.find(R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")"),
+                  std::string::npos);
     }
 }
 
