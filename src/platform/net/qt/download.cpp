@@ -1,4 +1,4 @@
-#include "platform/net/async_read.h"
+#include "platform/net/download.h"
 
 #include <QByteArray>
 #include <QNetworkAccessManager>
@@ -10,20 +10,6 @@
 #include <utility>
 
 namespace vantrelle::net {
-
-AsyncProperty AsyncProperty::Succeeded(std::string target, std::vector<std::uint8_t> body) {
-    AsyncProperty property;
-    property.target_ = std::move(target);
-    property.value_ = std::move(body);
-    return property;
-}
-
-AsyncProperty AsyncProperty::Failed(std::string target, TransferFailure failure) {
-    AsyncProperty property;
-    property.target_ = std::move(target);
-    property.failure_ = failure;
-    return property;
-}
 
 namespace {
 
@@ -122,11 +108,11 @@ class Transfer : public QObject {
     QTimer total_;
 };
 
-}  // namespace
-
-class AsyncReader::Impl {
+// One GET over its own manager. The manager is made per download: a check is rare, and
+// nothing of one check (connections, cookies) is then shared with the next.
+class QtDownload final : public Download {
   public:
-    Impl(AsyncReadComplete on_complete, TransferLimits limits)
+    QtDownload(AsyncReadComplete on_complete, TransferLimits limits)
         : on_complete_(std::move(on_complete)), limits_(limits) {}
 
     void Start(const std::string& target) {
@@ -165,7 +151,6 @@ class AsyncReader::Impl {
         QObject::connect(&transfer->total(), &QTimer::timeout, transfer,
                          [this, transfer] { Conclude(transfer, TransferFailure::kTooSlow); });
     }
-
     static TransferFailure Judge(Transfer& transfer) {
         QNetworkReply& reply = transfer.reply();
         const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -193,8 +178,8 @@ class AsyncReader::Impl {
     }
 
     // Completions always come from the event loop: never inside AsyncRead, never inside a
-    // reply's own signal (so the handler may destroy the reader), and never once the reader
-    // is gone, because destroying `transfers_` drops the events posted to it.
+    // reply's own signal (so the handler may destroy the download), and never once the
+    // download is gone, because destroying `transfers_` drops the events posted to it.
     void Deliver(AsyncProperty property) {
         QMetaObject::invokeMethod(
             &transfers_, [this, property = std::move(property)] { on_complete_(property); },
@@ -204,18 +189,18 @@ class AsyncReader::Impl {
     AsyncReadComplete on_complete_;
     TransferLimits limits_;
     QNetworkAccessManager manager_;
-    // Declared last so that it goes first: the transfers, their replies and the posted
-    // completions end before the manager does.
+    // Declared last so that it goes first: the transfer, its reply and the posted
+    // completion end before the manager does.
     QObject transfers_;
 };
 
-AsyncReader::AsyncReader(AsyncReadComplete on_complete, TransferLimits limits)
-    : impl_(std::make_unique<Impl>(std::move(on_complete), limits)) {}
+}  // namespace
 
-AsyncReader::~AsyncReader() = default;
-
-void AsyncReader::AsyncRead(const std::string& url) {
-    impl_->Start(url);
+std::unique_ptr<Download> AsyncRead(const std::string& url, AsyncReadComplete on_complete,
+                                    TransferLimits limits) {
+    auto download = std::make_unique<QtDownload>(std::move(on_complete), limits);
+    download->Start(url);
+    return download;
 }
 
 }  // namespace vantrelle::net
