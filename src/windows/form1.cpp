@@ -1,6 +1,6 @@
 #include "windows/form1.h"
 
-#include "platform/ui/layout.h"
+#include "platform/ui/qt/layout.h"
 #include "windows/forms.h"
 #include "windows/main_form.h"
 #include "windows/window_frame.h"

@@ -2,8 +2,8 @@
 
 // The welcome window: chooses the language of the run and opens the main window.
 
-#include "platform/ui/controls.h"
-#include "platform/ui/program.h"
+#include "platform/ui/qt/controls.h"
+#include "platform/ui/qt/program.h"
 #include "windows/texts.h"
 
 namespace vantrelle::windows {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "platform/files/files.h"
-#include "platform/ui/drive_list.h"
+#include "platform/ui/qt/drive_list.h"
 #include "platform/ui/message_box.h"
-#include "platform/ui/program.h"
+#include "platform/ui/qt/program.h"
 #include "windows/texts.h"
 
 namespace vantrelle::windows {

@@ -4,8 +4,8 @@
 
 #include "engine/fix_folder.h"
 #include "engine/fix_folder_tree.h"
-#include "platform/ui/engine_text.h"
-#include "platform/ui/layout.h"
+#include "platform/ui/qt/engine_text.h"
+#include "platform/ui/qt/layout.h"
 #include "windows/window_frame.h"
 
 namespace vantrelle::windows {

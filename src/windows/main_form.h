@@ -7,10 +7,10 @@
 #include <QMenu>
 #include <string>
 
-#include "platform/ui/controls.h"
-#include "platform/ui/dir_list.h"
-#include "platform/ui/drive_list.h"
-#include "platform/ui/program.h"
+#include "platform/ui/qt/controls.h"
+#include "platform/ui/qt/dir_list.h"
+#include "platform/ui/qt/drive_list.h"
+#include "platform/ui/qt/program.h"
 #include "windows/forms.h"
 #include "windows/texts.h"
 

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "platform/ui/program.h"
+#include "platform/ui/qt/program.h"
 #include "windows/forms.h"
 
 namespace vantrelle::windows {

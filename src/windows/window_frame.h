@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <utility>
 
-#include "platform/ui/layout.h"
+#include "platform/ui/qt/layout.h"
 #include "windows/texts.h"
 
 namespace vantrelle::ui {

@@ -6,9 +6,9 @@
 #include <QFile>
 
 #include "platform/files/files.h"
-#include "platform/ui/layout.h"
-#include "platform/ui/program.h"
-#include "platform/ui/qt_message_box.h"
+#include "platform/ui/qt/layout.h"
+#include "platform/ui/qt/program.h"
+#include "platform/ui/qt/qt_message_box.h"
 #include "update/window/update_window.h"
 #include "windows/form1.h"
 #include "windows/forms.h"

@@ -2,7 +2,7 @@
 
 #include <QColor>
 
-#include "platform/ui/layout.h"
+#include "platform/ui/qt/layout.h"
 #include "update/check.h"
 
 namespace vantrelle::update {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/net/download.h"
-#include "platform/ui/controls.h"
+#include "platform/ui/qt/controls.h"
 #include "update/language.h"
 
 namespace vantrelle::update {

@@ -1,6 +1,6 @@
 #include "update/window/update_window.h"
 
-#include "platform/ui/layout.h"
+#include "platform/ui/qt/layout.h"
 
 namespace vantrelle::update {
 

@@ -10,8 +10,8 @@
 #include <memory>
 #include <optional>
 
-#include "platform/ui/controls.h"
-#include "platform/ui/program.h"
+#include "platform/ui/qt/controls.h"
+#include "platform/ui/qt/program.h"
 #include "update/language.h"
 #include "update/window/update_panel.h"
 

@@ -1,7 +1,7 @@
 // The controls' members as the windows use them: captions, colours, the side the text
 // keeps to on screen, and which changes raise a click.
 
-#include "platform/ui/controls.h"
+#include "platform/ui/qt/controls.h"
 
 #include <gtest/gtest.h>
 

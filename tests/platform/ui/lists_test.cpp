@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QTest>
 
-#include "platform/ui/dir_list.h"
-#include "platform/ui/drive_list.h"
+#include "platform/ui/qt/dir_list.h"
+#include "platform/ui/qt/drive_list.h"
 #include "support/memory_volume.h"
 
 namespace vantrelle::ui {

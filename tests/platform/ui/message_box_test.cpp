@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "platform/ui/engine_text.h"
-#include "platform/ui/qt_message_box.h"
+#include "platform/ui/qt/engine_text.h"
+#include "platform/ui/qt/qt_message_box.h"
 
 namespace vantrelle::ui {
 namespace {

@@ -1,7 +1,7 @@
 // Window lifetime: one instance per window class, loaded on first Show, unloaded and
 // loaded afresh, and the ways the program ends.
 
-#include "platform/ui/program.h"
+#include "platform/ui/qt/program.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-#include "platform/ui/layout.h"
+#include "platform/ui/qt/layout.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -9,7 +9,7 @@
 #include <QTest>
 #include <cstdio>
 
-#include "platform/ui/layout.h"
+#include "platform/ui/qt/layout.h"
 #include "support/loopback_http_server.h"
 #include "update/window/update_window.h"
 

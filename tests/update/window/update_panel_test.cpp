@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/layout.h"
+#include "platform/ui/qt/layout.h"
 #include "support/loopback_http_server.h"
 #include "update/check.h"
 #include "update/site.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/layout.h"
+#include "platform/ui/qt/layout.h"
 #include "support/loopback_http_server.h"
 #include "update/code_points.h"
 #include "update/window/test_texts.h"

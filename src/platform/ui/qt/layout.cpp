@@ -1,4 +1,4 @@
-#include "platform/ui/layout.h"
+#include "platform/ui/qt/layout.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "platform/ui/drive_list.h"
+#include "platform/ui/qt/drive_list.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +6,7 @@
 #include <QStorageInfo>
 #include <algorithm>
 
-#include "platform/ui/engine_text.h"
+#include "platform/ui/qt/engine_text.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "platform/ui/engine_text.h"
+#include "platform/ui/qt/engine_text.h"
 
 namespace vantrelle::ui {
 

@@ -1,11 +1,11 @@
-#include "platform/ui/program.h"
+#include "platform/ui/qt/program.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLayout>
 #include <vector>
 
-#include "platform/ui/layout.h"
+#include "platform/ui/qt/layout.h"
 
 namespace vantrelle::ui {
 

@@ -1,6 +1,6 @@
-#include "platform/ui/qt_message_box.h"
+#include "platform/ui/qt/qt_message_box.h"
 
-#include "platform/ui/engine_text.h"
+#include "platform/ui/qt/engine_text.h"
 
 namespace vantrelle::ui {
 

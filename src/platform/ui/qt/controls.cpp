@@ -1,4 +1,4 @@
-#include "platform/ui/controls.h"
+#include "platform/ui/qt/controls.h"
 
 #include <QMouseEvent>
 #include <QPalette>

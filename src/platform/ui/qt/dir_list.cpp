@@ -1,4 +1,4 @@
-#include "platform/ui/dir_list.h"
+#include "platform/ui/qt/dir_list.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/ui/engine_text.h"
+#include "platform/ui/qt/engine_text.h"
 
 namespace vantrelle::ui {
 
