@@ -4,6 +4,9 @@
 
 #include "platform/ui/win32/wide_text.h"
 
+// windows.h names MessageBoxW so; the contract's class has that name.
+#undef MessageBox
+
 namespace vantrelle::ui::win32 {
 
 int Win32MessageBox::MsgBox(const std::string& text, int style, const std::string& title) {
@@ -16,3 +19,11 @@ int Win32MessageBox::MsgBox(const std::string& text, int style, const std::strin
 }
 
 }  // namespace vantrelle::ui::win32
+
+namespace vantrelle::ui {
+
+std::unique_ptr<MessageBox> NewScreenMessageBox() {
+    return std::make_unique<win32::Win32MessageBox>();
+}
+
+}  // namespace vantrelle::ui

@@ -35,4 +35,15 @@ std::wstring ShownLines(std::string_view text) {
     return shown;
 }
 
+std::wstring WithoutMnemonics(std::string_view text) {
+    std::wstring shown;
+    for (const wchar_t c : Widen(text)) {
+        shown += c;
+        if (c == L'&') {
+            shown += L'&';
+        }
+    }
+    return shown;
+}
+
 }  // namespace vantrelle::ui::win32

@@ -17,4 +17,8 @@ std::string Narrow(std::wstring_view text);
 // a caption would show as a box or nothing. Both become CR LF.
 std::wstring ShownLines(std::string_view text);
 
+// The caption of a button or a menu: "&" would mark the next letter as a shortcut; it is
+// doubled, so the text shows as it is.
+std::wstring WithoutMnemonics(std::string_view text);
+
 }  // namespace vantrelle::ui::win32
