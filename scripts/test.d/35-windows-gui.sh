@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# The Windows desktop program under Wine on a virtual display: the Win32 windowing
-# layer's tests, built as .exe in build-win/ (CTest label "gui"). Runs after the
-# Windows stage, which builds build-win/. Ends with "N passed, M failed".
+# The Windows desktop program under Wine on a virtual display: the tests of the Win32
+# windowing layer and of the WinHTTP download, built as .exe in build-win/ (CTest label
+# "gui"), the download against the loopback server of build/ on 127.0.0.1. Runs after
+# the Windows stage, which builds build-win/. Ends with "N passed, M failed".
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$root/tests/support/volume_test_lib.sh"
 source "$root/tests/support/wine_display_lib.sh"
 
 build="$root/build-win"
+server="$root/build/tests/support/loopback_http_serve"
 
 for tool in wine Xvfb fluxbox; do
     if ! command -v "$tool" >/dev/null; then
@@ -31,6 +33,17 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >"$work/configure.log" 2>&1 ||
     { cat "$work/configure.log"; fail_now "configuring build-win failed"; }
 cmake --build "$build" -j "$(nproc)" || fail_now "building build-win failed"
+
+[[ -x "$server" ]] || fail_now "$server is missing: build build/ first (scripts/test.sh does)"
+"$server" >"$work/server" 2>"$work/server.log" &
+display_pids+=($!)
+for _ in $(seq 50); do
+    (($(wc -l <"$work/server") >= 2)) && break
+    sleep 0.1
+done
+export VANTRELLE_LOOPBACK="$(sed -n 1p "$work/server")"
+export VANTRELLE_REFUSED_PORT="$(sed -n 2p "$work/server")"
+[[ -n "$VANTRELLE_REFUSED_PORT" ]] || fail_now "the loopback server did not start: $(cat "$work/server.log")"
 
 start_display || fail_now "Xvfb did not start: $(cat "$work/xvfb.log")"
 export LC_ALL=C.UTF-8

@@ -297,9 +297,11 @@ class Transfer {
         if (done) {
             return true;
         }
-        failure = error != ERROR_WINHTTP_TIMEOUT ? TransferFailure::kConnection
-                  : last_chance                  ? TransferFailure::kTooSlow
-                                                 : TransferFailure::kStalled;
+        // Wine reports the socket's own WSAETIMEDOUT where Windows says ERROR_WINHTTP_TIMEOUT.
+        const bool timed_out = error == ERROR_WINHTTP_TIMEOUT || error == WSAETIMEDOUT;
+        failure = !timed_out    ? TransferFailure::kConnection
+                  : last_chance ? TransferFailure::kTooSlow
+                                : TransferFailure::kStalled;
         return false;
     }
 

@@ -21,7 +21,8 @@ struct SeenBox {
 SeenBox AnswerBox(const wchar_t* title, int button, HWND other_window) {
     SeenBox seen;
     HWND box = nullptr;
-    for (int tries = 0; tries < 500 && box == nullptr; ++tries) {
+    // A loaded machine may take many seconds to show a box under Wine.
+    for (int tries = 0; tries < 6000 && box == nullptr; ++tries) {
         Sleep(10);
         box = FindWindowW(L"#32770", title);
     }

@@ -1,0 +1,36 @@
+// The loopback HTTP server as a program of its own, for clients in another process (the
+// Windows download tests under Wine). Prints its base address, then a port with nothing
+// listening on it, one a line, and serves until it is stopped. Besides the server's own
+// answers it serves /limit (exactly 1 MiB), /oversized-undeclared (1 MiB + 1 without a
+// length) and /_state: "open=N requests=N cache-control=V accept-encoding=V", the open
+// connections and what the latest request for the update file asked for.
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <iostream>
+#include <string>
+
+#include "support/loopback_http_server.h"
+
+int main(int argc, char** argv) {
+    using vantrelle::testing::HttpAnswer;
+    namespace paths = vantrelle::testing::paths;
+    QCoreApplication application(argc, argv);
+    vantrelle::testing::LoopbackHttpServer server;
+    server.Serve("/limit", {.body = std::string(1024 * 1024, 'x')});
+    server.Serve("/oversized-undeclared", {.body = std::string(1024 * 1024 + 1, 'x'),
+                                           .delivery = HttpAnswer::Delivery::kUndeclared});
+    QTimer state;
+    QObject::connect(&state, &QTimer::timeout, [&] {
+        server.Serve(
+            "/_state",
+            {.body =
+                 "open=" + std::to_string(server.OpenConnections()) +
+                 " requests=" + std::to_string(server.Requests(paths::kUpdateFile)) +
+                 " cache-control=" + server.LastHeader(paths::kUpdateFile, "cache-control") +
+                 " accept-encoding=" + server.LastHeader(paths::kUpdateFile, "accept-encoding")});
+    });
+    state.start(50);
+    std::cout << server.Url("") << '\n' << vantrelle::testing::UnusedLoopbackPort() << std::endl;
+    return application.exec();
+}
