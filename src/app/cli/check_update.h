@@ -8,7 +8,7 @@
 
 namespace vantrelle::cli {
 
-// Whether this build can check for updates (it needs Qt's networking).
+// Whether this build can check for updates (the download hands over through Qt's event loop).
 bool HasUpdateCheck();
 
 // Downloads the update file, prints the verdict's text on `out` (UTF-8, one line per line
