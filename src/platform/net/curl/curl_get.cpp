@@ -214,6 +214,8 @@ Easy MakeRequest(const std::string& url, curl_slist* headers, Hop& hop) {
     curl_easy_setopt(e, CURLOPT_URL, url.c_str());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    // An abandoned lookup is left to finish on its own rather than waited for.
+    curl_easy_setopt(e, CURLOPT_QUICK_EXIT, 1L);
     // A connection of its own, closed after the reply: a request is never sent again on a
     // connection that turns out to be closed.
     curl_easy_setopt(e, CURLOPT_FRESH_CONNECT, 1L);
