@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
 #include <sstream>
@@ -95,18 +94,6 @@ TEST_F(CheckUpdateTest, FailedTransfersExitOneWithTheCommunicationError) {
                              Farsi("lTfA Az kArkrd SHyH Ayntrnt xwd ATmynAn HASl krdh w yA bEdA "
                                    "tlA$ knyd") +
                              "\n");
-}
-
-TEST_F(CheckUpdateTest, HostileRepliesEndSoonOnTheCommunicationError) {
-    for (const char* path : {paths::kHeaderFlood, paths::kEndlessHeaderLine,
-                             paths::kEndlessContinue, paths::kReset, paths::kResetUnanswered}) {
-        QElapsedTimer clock;
-        clock.start();
-        Outcome outcome = Check(path);
-        EXPECT_EQ(outcome.status, 1) << path;
-        EXPECT_EQ(outcome.out, kFailed) << path;
-        EXPECT_LT(clock.elapsed(), 2000) << path;
-    }
 }
 
 TEST_F(CheckUpdateTest, ControlCharactersFromTheServerAreEscaped) {
