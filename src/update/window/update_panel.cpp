@@ -54,9 +54,8 @@ UpdatePanel::UpdatePanel(ui::Window& window, std::string name, ui::Rect at, Lang
       name_(std::move(name)),
       at_(at),
       url_(settings.update_url.empty() ? UpdateUrl() : std::move(settings.update_url)),
-      label1_(window, "Label1", InWindow(at, table_.label1)),
-      reader_([this](const net::AsyncProperty& property) { AsyncReadComplete(property); },
-              settings.limits) {
+      limits_(settings.limits),
+      label1_(window, "Label1", InWindow(at, table_.label1)) {
     if (table_.arial_bold_12) {
         label1_.SetFont(kArialBold12);
     }
@@ -70,7 +69,8 @@ void UpdatePanel::Initialize() {
 }
 
 void UpdatePanel::GetWrapper() {
-    reader_.AsyncRead(url_);
+    download_ = net::AsyncRead(
+        url_, [this](const net::AsyncProperty& property) { AsyncReadComplete(property); }, limits_);
 }
 
 void UpdatePanel::AsyncReadComplete(const net::AsyncProperty& property) {

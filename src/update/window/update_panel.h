@@ -7,9 +7,10 @@
 // The panel is no control of its own: its label lies in the hosting window, placed
 // within the panel's rectangle and cut at its edges, which is all a user sees of it.
 
+#include <memory>
 #include <string>
 
-#include "platform/net/async_read.h"
+#include "platform/net/download.h"
 #include "platform/ui/label.h"
 #include "platform/ui/program.h"
 #include "update/language.h"
@@ -58,9 +59,11 @@ class UpdatePanel {
     std::string name_;
     ui::Rect at_;
     std::string url_;
+    net::TransferLimits limits_;
     ui::Label label1_;
-    // After the label: destroyed first, so no completion can reach a label that is gone.
-    net::AsyncReader reader_;
+    // The one download, from GetWrapper to its completion. After the label: destroyed
+    // first, so no completion can reach a label that is gone.
+    std::unique_ptr<net::Download> download_;
 };
 
 }  // namespace vantrelle::update

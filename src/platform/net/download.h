@@ -1,17 +1,19 @@
 #pragma once
 
-// Background downloads for the windows: one HTTP GET whose whole body is handed over in
-// memory when the transfer has ended, on the thread that owns the reader (the user-interface
-// thread, through its Qt event loop; a QCoreApplication must exist).
+// One background HTTP GET whose whole body is handed over in memory when the transfer has
+// ended, on the user-interface thread. Each platform implements AsyncRead in a folder of
+// its own; nothing here names a toolkit.
 //
-//   AsyncReader reader([](const AsyncProperty& property) {
-//       if (auto bytes = property.Value()) { ... use *bytes ... } else { ... failed ... }
-//   });
-//   reader.AsyncRead("http://host/file");
+//   std::unique_ptr<Download> download = AsyncRead("http://host/file",
+//       [](const AsyncProperty& property) {
+//           if (auto bytes = property.Value()) { ... use *bytes ... } else { ... failed ... }
+//       });
 //
-// Every AsyncRead is answered by exactly one completion, always later from the event loop,
-// never from inside AsyncRead itself, unless the reader is destroyed first: destroying it
-// abandons what is still in flight, and no completion follows.
+// AsyncRead returns at once. Exactly one completion follows, always later from the
+// user-interface thread's event loop, never from inside AsyncRead itself, unless the
+// Download is destroyed first: destroying it abandons the transfer at once and silently.
+// No completion and no message follow, the destructor never waits for the network, and
+// the completion handler may destroy its own Download.
 //
 // A transfer fails when it cannot start (malformed address, scheme other than http or
 // https), when the connection cannot be made or breaks, when the server answers with a
@@ -27,6 +29,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vantrelle::net {
@@ -41,13 +44,26 @@ enum class TransferFailure {
     kTooLarge,     // the body is larger than the limit
     kStalled,      // nothing arrived for the stall limit
     kTooSlow,      // the transfer outlasted the total limit
+    // Not a well-formed reply: a header block or a run of interim replies over its cap, a
+    // Content-Length that is not one number.
+    kMalformedReply,
 };
 
 // The outcome of one read.
 class AsyncProperty {
   public:
-    static AsyncProperty Succeeded(std::string target, std::vector<std::uint8_t> body);
-    static AsyncProperty Failed(std::string target, TransferFailure failure);
+    static AsyncProperty Succeeded(std::string target, std::vector<std::uint8_t> body) {
+        AsyncProperty property;
+        property.target_ = std::move(target);
+        property.value_ = std::move(body);
+        return property;
+    }
+    static AsyncProperty Failed(std::string target, TransferFailure failure) {
+        AsyncProperty property;
+        property.target_ = std::move(target);
+        property.failure_ = failure;
+        return property;
+    }
 
     // The whole response body (possibly empty), or nothing when the transfer failed.
     const std::optional<std::vector<std::uint8_t>>& Value() const { return value_; }
@@ -71,21 +87,20 @@ struct TransferLimits {
 
 using AsyncReadComplete = std::function<void(const AsyncProperty&)>;
 
-class AsyncReader {
+// One transfer in flight; destroying it abandons the transfer.
+class Download {
   public:
-    explicit AsyncReader(AsyncReadComplete on_complete, TransferLimits limits = {});
-    // Abandons every read still in flight: no completion, no message afterwards.
-    ~AsyncReader();
+    virtual ~Download() = default;
+    Download(const Download&) = delete;
+    Download& operator=(const Download&) = delete;
 
-    AsyncReader(const AsyncReader&) = delete;
-    AsyncReader& operator=(const AsyncReader&) = delete;
-
-    // Starts one GET of `url` and returns at once.
-    void AsyncRead(const std::string& url);
-
-  private:
-    class Impl;
-    std::unique_ptr<Impl> impl_;
+  protected:
+    Download() = default;
 };
+
+// Starts one GET of `url` and returns at once; `on_complete` runs once, later, on the
+// calling (user-interface) thread.
+std::unique_ptr<Download> AsyncRead(const std::string& url, AsyncReadComplete on_complete,
+                                    TransferLimits limits = {});
 
 }  // namespace vantrelle::net
