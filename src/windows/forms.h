@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "platform/files/files.h"
-#include "platform/ui/qt/drive_list.h"
+#include "platform/ui/drive_list.h"
 #include "platform/ui/message_box.h"
-#include "platform/ui/qt/program.h"
+#include "platform/ui/program.h"
 #include "windows/texts.h"
 
 namespace vantrelle::windows {
@@ -23,7 +23,7 @@ class MainForm;
 struct Services {
     files::FileSystem* fs = nullptr;
     ui::MessageBox* box = nullptr;
-    std::function<std::vector<ui::DriveEntry>()> drives;
+    std::function<std::vector<ui::DriveEntry>()> drives;  // none: the machine's
     std::string start_folder;
     // Opens the update check window of the given language; nothing happens without it.
     std::function<void(Language)> open_update_window;
@@ -51,9 +51,5 @@ class Forms {
     ui::WindowSlot<MainForm> form2_;
     ui::WindowSlot<MainForm> form3_;
 };
-
-// The window icon and the Farsi picture, from the program's resources.
-QIcon WindowIcon();
-QPixmap FarsiPicture();
 
 }  // namespace vantrelle::windows

@@ -44,6 +44,9 @@ enum class TransferFailure {
     kTooLarge,     // the body is larger than the limit
     kStalled,      // nothing arrived for the stall limit
     kTooSlow,      // the transfer outlasted the total limit
+    // Not a well-formed reply: a header block or a run of interim replies over its cap, a
+    // Content-Length that is not one number.
+    kMalformedReply,
 };
 
 // The outcome of one read.

@@ -1,7 +1,7 @@
 // Reads back what Windows shows of an executable: the version strings through the
 // version API, and the manifest resource. This test program carries the same
-// resources as the program; VANTRELLE_EXECUTABLES names the program's executables
-// to inspect as well.
+// resources as the program; VANTRELLE_EXECUTABLES names the program's executables to
+// inspect as well, split by "|".
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -31,7 +31,7 @@ std::vector<std::wstring> Executables() {
     std::vector<std::wstring> executables = {self};
     std::string listed = VANTRELLE_EXECUTABLES;
     for (std::size_t start = 0; start < listed.size();) {
-        const std::size_t end = std::min(listed.find(';', start), listed.size());
+        const std::size_t end = std::min(listed.find('|', start), listed.size());
         if (end > start) {
             executables.push_back(WindowsPath(listed.substr(start, end - start)));
         }

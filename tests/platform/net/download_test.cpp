@@ -176,7 +176,7 @@ TEST_F(AsyncReadTest, ConnectionsThatCannotBeMadeOrBreakFail) {
 
     const AsyncProperty cut = Read(paths::kCut);
     EXPECT_FALSE(cut.Value().has_value());
-    EXPECT_EQ(cut.Failure(), TransferFailure::kConnection);
+    EXPECT_EQ(cut.Failure(), TransferFailure::kIncomplete);
 }
 
 TEST_F(AsyncReadTest, ASilentOrStalledServerFailsAfterTheStallLimit) {

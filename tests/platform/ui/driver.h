@@ -14,6 +14,7 @@
 #include "platform/ui/command_button.h"
 #include "platform/ui/dir_list.h"
 #include "platform/ui/drive_list.h"
+#include "platform/ui/image.h"
 #include "platform/ui/label.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/option_button.h"
@@ -31,6 +32,9 @@ enum class Key { kEnter, kSpace, kTab };
 void Press(Control& control, Key key);
 void Choose(MenuItem& item);
 void SelectDrive(DriveListBox& list, const std::string& drive);
+// Selects the entry of the list that stands for `path` without opening it; false when
+// the list shows no such entry.
+bool Select(DirListBox& list, const std::string& path);
 // Opens the entry of the list that stands for `path` (an ancestor or a sub-folder);
 // false when the list shows no such entry.
 bool Open(DirListBox& list, const std::string& path);
@@ -43,6 +47,10 @@ void Close(Window& window);
 void ProcessEvents();
 // Runs the event loop until `done` holds or `milliseconds` have passed.
 bool WaitFor(const std::function<bool()>& done, int milliseconds);
+
+// What the toolkit reported (warnings, errors) since the last call, apart from notes of
+// a headless display about what it cannot do.
+std::vector<std::string> TakeToolkitMessages();
 
 // ---- looking
 
@@ -84,9 +92,23 @@ struct ShownMenu {
     std::vector<std::pair<std::string, std::string>> items;  // name, caption
 };
 std::vector<ShownMenu> Menus(const Window& window);
+bool MenuBarRightToLeft(const Window& window);
+
+// The width and height of the picture an image shows.
+std::pair<int, int> PictureSize(const Image& image);
+
+// The box of a check box or an option button, within the control.
+PixelRect BoxOf(const Control& control);
+
+// What a list shows, entry by entry: a drive list's texts; a folder list's names, top
+// first, each after two spaces for every level it lies below the top.
+std::vector<std::string> Entries(const DriveListBox& list);
+std::vector<std::string> Entries(const DirListBox& list);
 
 // The lines a label shows, as it broke and wrapped them.
 std::vector<std::string> ShownLines(const Label& label);
+// How often the label has been painted on screen so far.
+int Paints(const Label& label);
 
 // The control as it is painted now: one 0xRRGGBB value per pixel, row by row.
 struct Picture {

@@ -1,12 +1,13 @@
-#include "platform/ui/qt/dir_list.h"
+#include "platform/ui/dir_list.h"
 
-#include <QApplication>
-#include <QHeaderView>
+#include <QFile>
+#include <QStorageInfo>
 #include <QStyle>
+#include <QTreeWidget>
 #include <algorithm>
-#include <optional>
 
-#include "platform/ui/qt/engine_text.h"
+#include "platform/ui/common/folder_listing.h"
+#include "platform/ui/qt/native.h"
 
 namespace vantrelle::ui {
 
@@ -14,197 +15,134 @@ namespace {
 
 constexpr int kPathRole = Qt::UserRole;
 
-bool IsDrive(const std::string& path) {
-    return path.size() == 2 && path[1] == ':' &&
-           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+QString CaseFolded(const std::string& name) {
+    return qt::ToQt(name).toCaseFolded();
 }
 
-// The length of the root at the start of `path`: "E:\" or "/" (0 for a relative path).
-std::size_t RootLength(const std::string& path, char separator) {
-    if (path.size() >= 3 && IsDrive(path.substr(0, 2)) && path[2] == separator) {
-        return 3;
+class FolderWidget : public QTreeWidget {
+  public:
+    explicit FolderWidget(files::FileSystem& fs) : fs_(fs) {
+        setHeaderHidden(true);
+        setRootIsDecorated(false);
+        setItemsExpandable(false);
+        setColumnCount(1);
+        setIndentation(12);
+        setUniformRowHeights(true);
+        connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+            const QVariant path = item->data(0, kPathRole);
+            if (path.isValid()) {
+                MoveTo(common::FolderPlace(path.toByteArray().toStdString(), fs_.Separator()),
+                       top_);
+            }
+        });
     }
-    if (!path.empty() && path[0] == separator) {
-        return 1;
-    }
-    return 0;
-}
 
-struct SubFolderListing {
-    std::vector<std::string> names;
-    std::optional<files::Error> error;  // why the listing stopped short
+    // The root of the drive that holds `place`: a drive letter's root, otherwise the
+    // mount point; a place that cannot be asked is its own top.
+    std::string DriveRoot(const std::string& place) const {
+        std::string root = common::DriveLetterRoot(place, fs_.Separator());
+        if (root.empty()) {
+            const QStorageInfo volume(QFile::decodeName(QByteArray::fromStdString(place)));
+            root = volume.isValid() ? QFile::encodeName(volume.rootPath()).toStdString() : place;
+        }
+        return root;
+    }
+
+    void MoveTo(const std::string& place, const std::string& top) {
+        if (place == path_) {
+            return;
+        }
+        path_ = place;
+        top_ = top;
+        Fill();
+        if (changed) {
+            changed();
+        }
+    }
+
+    const std::string& path() const { return path_; }
+    const std::string& error() const { return error_; }
+    const std::vector<std::string>& sub_folders() const { return sub_folders_; }
+    files::FileSystem& fs() const { return fs_; }
+
+    std::function<void()> changed;
+
+  private:
+    void Fill() {
+        clear();
+        error_.clear();
+        sub_folders_.clear();
+        const QIcon open_icon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+        QTreeWidgetItem* parent = nullptr;
+        for (const common::FolderEntry& folder :
+             common::FoldersDownTo(top_, path_, fs_.Separator())) {
+            auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+            item->setText(0, qt::ToQt(folder.name));
+            item->setIcon(0, open_icon);
+            item->setData(0, kPathRole, QByteArray::fromStdString(folder.path));
+            parent = item;
+        }
+
+        common::SubFolderListing listing = common::ListSubFolders(fs_, path_);
+        std::stable_sort(listing.folders.begin(), listing.folders.end(),
+                         [](const common::FolderEntry& a, const common::FolderEntry& b) {
+                             return CaseFolded(a.name) < CaseFolded(b.name);
+                         });
+        const QIcon closed_icon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+        for (const common::FolderEntry& folder : listing.folders) {
+            auto* item = new QTreeWidgetItem(parent);
+            item->setText(0, qt::ToQt(folder.name));
+            item->setIcon(0, closed_icon);
+            item->setData(0, kPathRole, QByteArray::fromStdString(folder.path));
+            sub_folders_.push_back(folder.path);
+        }
+        if (!listing.error.empty()) {
+            // A drive without a medium, or a folder that is gone: the list says so and
+            // stays usable.
+            error_ = listing.error;
+            auto* item = new QTreeWidgetItem(parent);
+            item->setText(0, qt::ToQt(error_));
+            item->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxWarning));
+            item->setFlags(Qt::NoItemFlags);
+        }
+        expandAll();
+        setCurrentItem(parent);
+    }
+
+    files::FileSystem& fs_;
+    std::string path_;
+    std::string top_;
+    std::string error_;
+    std::vector<std::string> sub_folders_;
 };
 
-SubFolderListing ListSubFolders(files::FileSystem& fs, const std::string& path) {
-    SubFolderListing listing;
-    auto fso = fs.CreateFileSystemObject();
-    if (!fso) {
-        listing.error = fso.error();
-        return listing;
-    }
-    auto folder = fso.value()->GetFolder(path);
-    if (!folder) {
-        listing.error = folder.error();
-        return listing;
-    }
-    auto subfolders = folder.value()->SubFolders();
-    if (!subfolders) {
-        listing.error = subfolders.error();
-        return listing;
-    }
-    auto members = subfolders.value()->Enumerate();
-    if (!members) {
-        listing.error = members.error();
-        return listing;
-    }
-    while (true) {
-        auto next = members.value()->Next();
-        if (!next) {
-            listing.error = next.error();  // the names read so far are still shown
-            return listing;
-        }
-        if (!next.value()) {
-            return listing;
-        }
-        if (auto name = next.value()->Name()) {
-            listing.names.push_back(name.value());
-        }
-    }
-}
-
-QString CaseFolded(const std::string& name) {
-    return FromEngineText(name).toCaseFolded();
+FolderWidget* Widget(const DirListBox& list) {
+    return qt::WidgetOf<FolderWidget>(list);
 }
 
 }  // namespace
 
-DirListBox::DirListBox(files::FileSystem& fs, QWidget* parent) : QTreeWidget(parent), fs_(fs) {
-    setHeaderHidden(true);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setColumnCount(1);
-    setIndentation(12);
-    setUniformRowHeights(true);
-    connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        const QVariant path = item->data(0, kPathRole);
-        if (path.isValid()) {
-            SetPath(path.toByteArray().toStdString());
-        }
-    });
+DirListBox::DirListBox(Window& window, std::string name, Rect at, files::FileSystem& fs)
+    : Control(window, std::move(name), qt::Placed(window, new FolderWidget(fs), at)) {
+    Widget(*this)->changed = [this] { qt::Raise(this->window(), Change); };
 }
 
-std::string DirListBox::Normalized(const std::string& path) const {
-    const char separator = fs_.Separator();
-    if (IsDrive(path)) {
-        return path + separator;
-    }
-    std::string result = path;
-    const std::size_t root = std::max<std::size_t>(RootLength(result, separator), 1);
-    while (result.size() > root && result.back() == separator) {
-        result.pop_back();
-    }
-    return result;
-}
-
-std::string DirListBox::Join(const std::string& folder, const std::string& name) const {
-    if (!folder.empty() && folder.back() == fs_.Separator()) {
-        return folder + name;
-    }
-    return folder + fs_.Separator() + name;
+const std::string& DirListBox::Path() const {
+    return Widget(*this)->path();
 }
 
 void DirListBox::SetPath(const std::string& path) {
-    const std::string place = Normalized(path);
-    if (place == path_) {
-        return;
-    }
-    path_ = place;
-    Fill();
-    if (Change) {
-        Change();
-    }
+    FolderWidget* widget = Widget(*this);
+    const std::string place = common::FolderPlace(path, widget->fs().Separator());
+    widget->MoveTo(place, widget->DriveRoot(place));
 }
 
 std::vector<std::string> DirListBox::SubFolderPaths() const {
-    std::vector<std::string> paths;
-    QTreeWidgetItem* current = currentItem();
-    if (current == nullptr) {
-        return paths;
-    }
-    for (int i = 0; i < current->childCount(); ++i) {
-        const QVariant path = current->child(i)->data(0, kPathRole);
-        if (path.isValid()) {
-            paths.push_back(path.toByteArray().toStdString());
-        }
-    }
-    return paths;
+    return Widget(*this)->sub_folders();
 }
 
-void DirListBox::Fill() {
-    clear();
-    listing_error_.clear();
-    if (path_.empty()) {
-        return;
-    }
-    const char separator = fs_.Separator();
-    const QIcon open_icon = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed_icon = style()->standardIcon(QStyle::SP_DirClosedIcon);
-
-    // The chain of ancestors, each one nested in the one before, ending at the folder.
-    std::vector<std::pair<std::string, std::string>> chain;  // path, shown name
-    const std::size_t root = RootLength(path_, separator);
-    if (root > 0) {
-        chain.emplace_back(path_.substr(0, root), path_.substr(0, root));
-    }
-    std::size_t start = root;
-    while (start < path_.size()) {
-        std::size_t end = path_.find(separator, start);
-        if (end == std::string::npos) {
-            end = path_.size();
-        }
-        if (end > start) {
-            chain.emplace_back(path_.substr(0, end), path_.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-
-    QTreeWidgetItem* parent = nullptr;
-    for (const auto& [path, name] : chain) {
-        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-        item->setText(0, FromEngineText(name));
-        item->setIcon(0, open_icon);
-        item->setData(0, kPathRole, QByteArray::fromStdString(path));
-        parent = item;
-    }
-    if (parent == nullptr) {
-        return;
-    }
-
-    auto [names, error] = ListSubFolders(fs_, path_);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return CaseFolded(a) < CaseFolded(b);
-    });
-    for (const std::string& name : names) {
-        auto* item = new QTreeWidgetItem(parent);
-        item->setText(0, FromEngineText(name));
-        item->setIcon(0, closed_icon);
-        item->setData(0, kPathRole, QByteArray::fromStdString(Join(path_, name)));
-    }
-    if (error) {
-        // A drive without a medium, or a folder that is gone: the list says so and
-        // stays usable; the other drives and the ancestors can still be opened.
-        listing_error_ = FromEngineText(error->description);
-        if (listing_error_.isEmpty()) {
-            listing_error_ =
-                QStringLiteral("This folder cannot be read (error %1).").arg(error->number);
-        }
-        auto* item = new QTreeWidgetItem(parent);
-        item->setText(0, listing_error_);
-        item->setIcon(0, style()->standardIcon(QStyle::SP_MessageBoxWarning));
-        item->setFlags(Qt::NoItemFlags);
-    }
-    expandAll();
-    setCurrentItem(parent);
+const std::string& DirListBox::ListingError() const {
+    return Widget(*this)->error();
 }
 
 }  // namespace vantrelle::ui

@@ -1,148 +1,60 @@
-#include "platform/ui/qt/drive_list.h"
+#include "platform/ui/drive_list.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStorageInfo>
-#include <algorithm>
+#include <QComboBox>
 
-#include "platform/ui/qt/engine_text.h"
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
+#include "platform/ui/qt/native.h"
 
 namespace vantrelle::ui {
 
 namespace {
 
-#ifndef Q_OS_WIN
-bool UnderAny(const QString& path, std::initializer_list<const char*> prefixes) {
-    for (const char* prefix : prefixes) {
-        const QString folder = QLatin1String(prefix);
-        if (path == folder || path.startsWith(folder + QLatin1Char('/'))) {
-            return true;
+class DriveWidget : public QComboBox {
+  public:
+    explicit DriveWidget(std::vector<DriveEntry> drives) : drives_(std::move(drives)) {
+        std::size_t selected = 0;
+        for (std::size_t i = 0; i < drives_.size(); ++i) {
+            const DriveEntry& entry = drives_[i];
+            addItem(qt::ToQt(entry.text.empty() ? entry.drive : entry.text));
+            if (entry.removable && !drives_[selected].removable) {
+                selected = i;
+            }
         }
+        setCurrentIndex(drives_.empty() ? -1 : static_cast<int>(selected));
     }
-    return false;
-}
 
-// Kernel and desktop plumbing that no user would pick as the drive to repair.
-bool IsPseudo(const QStorageInfo& volume) {
-    static const QList<QByteArray> kTypes = {
-        "proc",       "sysfs",      "devtmpfs", "devpts",   "tmpfs",  "ramfs",       "cgroup",
-        "cgroup2",    "securityfs", "debugfs",  "tracefs",  "pstore", "bpf",         "mqueue",
-        "hugetlbfs",  "configfs",   "fusectl",  "autofs",   "nsfs",   "binfmt_misc", "efivarfs",
-        "rpc_pipefs", "nfsd",       "overlay",  "squashfs", "rootfs", "selinuxfs",   "binder"};
-    const QByteArray type = volume.fileSystemType();
-    if (kTypes.contains(type) || type.startsWith("fuse.") || type == "fuse") {
-        return true;
-    }
-    return UnderAny(volume.rootPath(),
-                    {"/proc", "/sys", "/dev", "/run/user", "/run/lock", "/run/credentials", "/boot",
-                     "/snap", "/var/lib", "/var/snap", "/var/run"}) ||
-           (UnderAny(volume.rootPath(), {"/run"}) && !UnderAny(volume.rootPath(), {"/run/media"}));
-}
+    const std::vector<DriveEntry>& drives() const { return drives_; }
 
-// A block device the kernel marks removable (USB sticks, card readers), or a volume
-// the desktop mounted for the user, which is where external disks end up.
-bool IsRemovable(const QStorageInfo& volume) {
-    if (UnderAny(volume.rootPath(), {"/media", "/run/media", "/mnt"})) {
-        return true;
-    }
-    const QString device = QFile::decodeName(volume.device());
-    if (!device.startsWith(QLatin1String("/dev/"))) {
-        return false;
-    }
-    const QString block =
-        QFileInfo(QLatin1String("/sys/class/block/") + QFileInfo(device).fileName())
-            .canonicalFilePath();
-    if (block.isEmpty()) {
-        return false;
-    }
-    for (const QString& flag :
-         {block + QLatin1String("/removable"), block + QLatin1String("/../removable")}) {
-        QFile file(flag);
-        if (file.open(QIODevice::ReadOnly)) {
-            return file.readAll().trimmed() == "1";
-        }
-    }
-    return false;
+  private:
+    std::vector<DriveEntry> drives_;
+};
+
+DriveWidget* Widget(const DriveListBox& list) {
+    return qt::WidgetOf<DriveWidget>(list);
 }
-#endif
 
 }  // namespace
 
-std::vector<DriveEntry> MountedDrives() {
-    std::vector<DriveEntry> drives;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid()) {
-            continue;
-        }
-        DriveEntry entry;
-#ifdef Q_OS_WIN
-        const QString root = QDir::toNativeSeparators(volume.rootPath());
-        if (root.size() != 3 || root[1] != QLatin1Char(':')) {
-            continue;
-        }
-        entry.drive = root.left(2).toStdString();
-        entry.text = root.left(2).toLower();
-        if (!volume.name().isEmpty()) {
-            entry.text += QLatin1String(" [") + volume.name() + QLatin1Char(']');
-        }
-        entry.removable =
-            GetDriveTypeW(reinterpret_cast<const wchar_t*>(root.utf16())) == DRIVE_REMOVABLE;
-#else
-        if (IsPseudo(volume)) {
-            continue;
-        }
-        const QString root = volume.rootPath();
-        entry.drive = QFile::encodeName(root).toStdString();
-        const QString name = volume.name();
-        entry.text = name.isEmpty() ? root : name + QLatin1String(" (") + root + QLatin1Char(')');
-        entry.removable = IsRemovable(volume);
-#endif
-        drives.push_back(std::move(entry));
-    }
-    std::stable_sort(drives.begin(), drives.end(), [](const DriveEntry& a, const DriveEntry& b) {
-        return a.removable && !b.removable;
-    });
-    if (drives.empty()) {
-        drives.push_back({QFile::encodeName(QDir::rootPath()).toStdString(), {}, false});
-    }
-    return drives;
-}
-
-DriveListBox::DriveListBox(std::vector<DriveEntry> drives, QWidget* parent)
-    : QComboBox(parent), drives_(std::move(drives)) {
-    int selected = 0;
-    for (std::size_t i = 0; i < drives_.size(); ++i) {
-        const DriveEntry& entry = drives_[i];
-        addItem(entry.text.isEmpty() ? FromEngineText(entry.drive) : entry.text);
-        if (entry.removable && selected == 0 && !drives_[0].removable) {
-            selected = static_cast<int>(i);
-        }
-    }
-    setCurrentIndex(drives_.empty() ? -1 : selected);
-    connect(this, &QComboBox::currentIndexChanged, this, [this] {
-        if (Change) {
-            Change();
-        }
-    });
+DriveListBox::DriveListBox(Window& window, std::string name, Rect at,
+                           std::vector<DriveEntry> drives)
+    : Control(window, std::move(name), qt::Placed(window, new DriveWidget(std::move(drives)), at)) {
+    QObject::connect(Widget(*this), &QComboBox::currentIndexChanged,
+                     [this] { qt::Raise(this->window(), Change); });
 }
 
 std::string DriveListBox::Drive() const {
-    const int index = currentIndex();
-    if (index < 0 || index >= static_cast<int>(drives_.size())) {
+    const DriveWidget* widget = Widget(*this);
+    const int index = widget->currentIndex();
+    if (index < 0 || index >= static_cast<int>(widget->drives().size())) {
         return {};
     }
-    return drives_[static_cast<std::size_t>(index)].drive;
+    return widget->drives()[static_cast<std::size_t>(index)].drive;
 }
 
 void DriveListBox::SetDrive(const std::string& drive) {
-    for (std::size_t i = 0; i < drives_.size(); ++i) {
-        if (drives_[i].drive == drive) {
-            setCurrentIndex(static_cast<int>(i));
+    DriveWidget* widget = Widget(*this);
+    for (std::size_t i = 0; i < widget->drives().size(); ++i) {
+        if (widget->drives()[i].drive == drive) {
+            widget->setCurrentIndex(static_cast<int>(i));
             return;
         }
     }

@@ -1,22 +1,50 @@
-#include "platform/ui/qt/program.h"
+#include "platform/ui/program.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
-#include <QLayout>
 #include <vector>
 
-#include "platform/ui/qt/layout.h"
+#include "platform/ui/qt/native.h"
 
 namespace vantrelle::ui {
 
-Program::Program(std::function<void()> quit) : quit_(std::move(quit)) {
+namespace {
+
+// Holds an unloaded window until the event loop destroys the holder.
+class Reaper : public QObject {
+  public:
+    Reaper(QObject* parent, std::unique_ptr<Window> window)
+        : QObject(parent), window_(std::move(window)) {}
+
+  private:
+    std::unique_ptr<Window> window_;
+};
+
+void Reap(Program::Native& native, Window& window) {
+    window.native().widget->hide();
+    const auto owned = native.owned.find(&window);
+    if (owned == native.owned.end()) {
+        return;  // not made by a slot: its owner destroys it
+    }
+    auto* reaper = new Reaper(&native.reapers, std::move(owned->second));
+    native.owned.erase(owned);
+    reaper->deleteLater();
+}
+
+}  // namespace
+
+Program::Program(std::function<void()> quit)
+    : native_(std::make_unique<Native>()), quit_(std::move(quit)) {
     if (!quit_) {
         quit_ = [] { QCoreApplication::exit(0); };
     }
 }
 
-void Program::Loaded(Window& window) {
-    loaded_.insert(&window);
+Program::~Program() = default;
+
+void Program::Adopt(std::unique_ptr<Window> window) {
+    loaded_.insert(window.get());
+    Window* key = window.get();
+    native_->owned[key] = std::move(window);
 }
 
 void Program::Unload(Window& window) {
@@ -24,12 +52,9 @@ void Program::Unload(Window& window) {
         return;
     }
     window.unloaded_ = true;
-    loaded_.erase(&window);
-    window.hide();
-    // A window often unloads itself from one of its own handlers, so it is destroyed
-    // once that handler has returned.
-    window.deleteLater();
-    if (loaded_.empty()) {
+    const bool was_loaded = loaded_.erase(&window) > 0;
+    Reap(*native_, window);
+    if (was_loaded && loaded_.empty()) {
         Quit();
     }
 }
@@ -39,12 +64,11 @@ void Program::End() {
         return;
     }
     ended_ = true;
-    std::vector<Window*> windows(loaded_.begin(), loaded_.end());
+    const std::vector<Window*> windows(loaded_.begin(), loaded_.end());
     loaded_.clear();
     for (Window* window : windows) {
         window->unloaded_ = true;
-        window->hide();
-        window->deleteLater();
+        Reap(*native_, *window);
     }
     Quit();
 }
@@ -56,26 +80,6 @@ void Program::Quit() {
         quit_ = nullptr;
         quit();
     }
-}
-
-Window::Window(Program& program) : program_(program) {}
-
-Window::~Window() {
-    program_.loaded_.erase(this);
-}
-
-void Window::closeEvent(QCloseEvent* event) {
-    event->accept();
-    program_.Unload(*this);
-}
-
-QWidget* Window::MakeClientArea(int width, int height) {
-    auto* client = new QWidget(this);
-    client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(Twips(width), Twips(height));
-    setCentralWidget(client);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    return client;
 }
 
 }  // namespace vantrelle::ui

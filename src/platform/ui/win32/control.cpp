@@ -2,8 +2,12 @@
 
 #include <algorithm>
 
-#include "platform/ui/win32/fonts.h"
+// clang-format off
 #include "platform/ui/win32/native.h"
+#include <commctrl.h>
+// clang-format on
+
+#include "platform/ui/win32/fonts.h"
 #include "platform/ui/win32/twips.h"
 #include "platform/ui/win32/wide_text.h"
 
@@ -17,6 +21,17 @@ constexpr wchar_t kControlProperty[] = L"Vantrelle.Control";
 namespace win32 {
 
 namespace {
+
+// Counts the paints of a control: a label must be on screen before a repair blocks.
+LRESULT CALLBACK CountPaints(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR /*id*/,
+                             DWORD_PTR /*data*/) {
+    if (message == WM_PAINT) {
+        if (Control* control = ControlOf(hwnd)) {
+            ++control->native().paints;
+        }
+    }
+    return DefSubclassProc(hwnd, message, wparam, lparam);
+}
 
 FontCache& Fonts() {
     static FontCache fonts;
@@ -44,6 +59,7 @@ HWND MakeChild(Window& window, const wchar_t* win32_class, DWORD style, DWORD ex
                         TwipsToPixels(at.left), TwipsToPixels(at.top), TwipsToPixels(at.width),
                         TwipsToPixels(at.height), window.native().hwnd, nullptr, Module(), nullptr);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor({})), FALSE);
+    SetWindowSubclass(hwnd, &CountPaints, 1, 0);
     return hwnd;
 }
 
@@ -109,6 +125,7 @@ Control::Control(Window& window, std::string name, std::unique_ptr<Native> nativ
 }
 
 Control::~Control() {
+    RemoveWindowSubclass(native_->hwnd, &win32::CountPaints, 1);
     auto& controls = window_.controls_;
     controls.erase(std::remove(controls.begin(), controls.end(), this), controls.end());
     RemovePropW(native_->hwnd, kControlProperty);

@@ -14,7 +14,7 @@ namespace vantrelle::ui {
 namespace {
 
 constexpr char kSeparator = '\\';
-constexpr wchar_t kIndent[] = L"   ";
+constexpr wchar_t kIndent[] = L"  ";
 
 bool IsDrive(const std::string& path) {
     return path.size() == 2 && path[1] == ':' &&

@@ -50,6 +50,7 @@ struct Control::Native {
     Control* owner = nullptr;
     Font font;  // as asked for; an empty family is the default font
     bool right_to_left = false;
+    int paints = 0;  // how often the control has been painted, for the tests
 
     // A WM_COMMAND notification from the control.
     virtual void Notified(WORD /*code*/) {}

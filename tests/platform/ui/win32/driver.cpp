@@ -164,6 +164,17 @@ bool Open(DirListBox& list, const std::string& path) {
     return true;
 }
 
+bool Select(DirListBox& list, const std::string& path) {
+    const int index = win32::DirEntryIndex(list, path);
+    if (index < 0) {
+        return false;
+    }
+    SendMessageW(Hwnd(list), LB_SETCURSEL, index, 0);
+    Notify(Hwnd(list), LBN_SELCHANGE);
+    ProcessEvents();
+    return true;
+}
+
 void Close(Window& window) {
     SendMessageW(Hwnd(window), WM_SYSCOMMAND, SC_CLOSE, 0);
     ProcessEvents();
@@ -191,6 +202,14 @@ bool WaitFor(const std::function<bool()>& done, int milliseconds) {
                                   static_cast<DWORD>(std::min<ULONGLONG>(until - now, 20)),
                                   QS_ALLINPUT);
     }
+}
+
+// Win32 reports nothing of its own: failures come back as return values, and the
+// implementation turns each into what the user sees.
+void RecordToolkitMessages() {}
+
+std::vector<std::string> TakeToolkitMessages() {
+    return {};
 }
 
 bool IsOnScreen(const Window& window) {
@@ -333,6 +352,53 @@ std::vector<ShownMenu> Menus(const Window& window) {
         shown.push_back(std::move(entry));
     }
     return shown;
+}
+
+bool MenuBarRightToLeft(const Window& window) {
+    return (GetWindowLongPtrW(Hwnd(window), GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+}
+
+std::pair<int, int> PictureSize(const Image& image) {
+    auto bitmap =
+        reinterpret_cast<HBITMAP>(SendMessageW(Hwnd(image), STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP info{};
+    if (bitmap == nullptr || GetObjectW(bitmap, sizeof info, &info) == 0) {
+        return {0, 0};
+    }
+    return {info.bmWidth, info.bmHeight};
+}
+
+PixelRect BoxOf(const Control& control) {
+    const RECT rect = ClientRect(Hwnd(control));
+    const int size = GetSystemMetrics(SM_CXMENUCHECK);
+    const bool right = (Style(Hwnd(control)) & BS_LEFTTEXT) != 0;
+    return {right ? rect.right - size : 0, (rect.bottom - size) / 2, size, size};
+}
+
+namespace {
+std::vector<std::string> ListTexts(HWND hwnd, UINT count, UINT length, UINT text) {
+    std::vector<std::string> entries;
+    const LRESULT entries_count = SendMessageW(hwnd, count, 0, 0);
+    for (LRESULT i = 0; i < entries_count; ++i) {
+        std::wstring entry(SendMessageW(hwnd, length, i, 0) + 1, L'\0');
+        SendMessageW(hwnd, text, i, reinterpret_cast<LPARAM>(entry.data()));
+        entry.resize(wcslen(entry.c_str()));
+        entries.push_back(win32::Narrow(entry));
+    }
+    return entries;
+}
+}  // namespace
+
+std::vector<std::string> Entries(const DriveListBox& list) {
+    return ListTexts(Hwnd(list), CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
+}
+
+std::vector<std::string> Entries(const DirListBox& list) {
+    return ListTexts(Hwnd(list), LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
+}
+
+int Paints(const Label& label) {
+    return label.native().paints;
 }
 
 std::vector<std::string> ShownLines(const Label& label) {

@@ -1,0 +1,119 @@
+// The machine's volumes, as the drive list offers them.
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <algorithm>
+
+#include "platform/ui/drive_list.h"
+#include "platform/ui/qt/native.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace vantrelle::ui {
+
+namespace {
+
+#ifndef Q_OS_WIN
+bool UnderAny(const QString& path, std::initializer_list<const char*> prefixes) {
+    for (const char* prefix : prefixes) {
+        const QString folder = QLatin1String(prefix);
+        if (path == folder || path.startsWith(folder + QLatin1Char('/'))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Kernel and desktop plumbing that no user would pick as the drive to repair.
+bool IsPseudo(const QStorageInfo& volume) {
+    static const QList<QByteArray> kTypes = {
+        "proc",       "sysfs",      "devtmpfs", "devpts",   "tmpfs",  "ramfs",       "cgroup",
+        "cgroup2",    "securityfs", "debugfs",  "tracefs",  "pstore", "bpf",         "mqueue",
+        "hugetlbfs",  "configfs",   "fusectl",  "autofs",   "nsfs",   "binfmt_misc", "efivarfs",
+        "rpc_pipefs", "nfsd",       "overlay",  "squashfs", "rootfs", "selinuxfs",   "binder"};
+    const QByteArray type = volume.fileSystemType();
+    if (kTypes.contains(type) || type.startsWith("fuse.") || type == "fuse") {
+        return true;
+    }
+    return UnderAny(volume.rootPath(),
+                    {"/proc", "/sys", "/dev", "/run/user", "/run/lock", "/run/credentials", "/boot",
+                     "/snap", "/var/lib", "/var/snap", "/var/run"}) ||
+           (UnderAny(volume.rootPath(), {"/run"}) && !UnderAny(volume.rootPath(), {"/run/media"}));
+}
+
+// A block device the kernel marks removable (USB sticks, card readers), or a volume
+// the desktop mounted for the user, which is where external disks end up.
+bool IsRemovable(const QStorageInfo& volume) {
+    if (UnderAny(volume.rootPath(), {"/media", "/run/media", "/mnt"})) {
+        return true;
+    }
+    const QString device = QFile::decodeName(volume.device());
+    if (!device.startsWith(QLatin1String("/dev/"))) {
+        return false;
+    }
+    const QString block =
+        QFileInfo(QLatin1String("/sys/class/block/") + QFileInfo(device).fileName())
+            .canonicalFilePath();
+    if (block.isEmpty()) {
+        return false;
+    }
+    for (const QString& flag :
+         {block + QLatin1String("/removable"), block + QLatin1String("/../removable")}) {
+        QFile file(flag);
+        if (file.open(QIODevice::ReadOnly)) {
+            return file.readAll().trimmed() == "1";
+        }
+    }
+    return false;
+}
+#endif
+
+}  // namespace
+
+std::vector<DriveEntry> MountedDrives() {
+    std::vector<DriveEntry> drives;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid()) {
+            continue;
+        }
+        DriveEntry entry;
+#ifdef Q_OS_WIN
+        const QString root = QDir::toNativeSeparators(volume.rootPath());
+        if (root.size() != 3 || root[1] != QLatin1Char(':')) {
+            continue;
+        }
+        entry.drive = root.left(2).toStdString();
+        QString text = root.left(2).toLower();
+        if (!volume.name().isEmpty()) {
+            text += QLatin1String(" [") + volume.name() + QLatin1Char(']');
+        }
+        entry.text = qt::FromQt(text);
+        entry.removable =
+            GetDriveTypeW(reinterpret_cast<const wchar_t*>(root.utf16())) == DRIVE_REMOVABLE;
+#else
+        if (IsPseudo(volume)) {
+            continue;
+        }
+        const QString root = volume.rootPath();
+        entry.drive = QFile::encodeName(root).toStdString();
+        const QString name = volume.name();
+        entry.text = qt::FromQt(
+            name.isEmpty() ? root : name + QLatin1String(" (") + root + QLatin1Char(')'));
+        entry.removable = IsRemovable(volume);
+#endif
+        drives.push_back(std::move(entry));
+    }
+    std::stable_sort(drives.begin(), drives.end(), [](const DriveEntry& a, const DriveEntry& b) {
+        return a.removable && !b.removable;
+    });
+    if (drives.empty()) {
+        drives.push_back({QFile::encodeName(QDir::rootPath()).toStdString(), {}, false});
+    }
+    return drives;
+}
+
+}  // namespace vantrelle::ui
