@@ -4,6 +4,11 @@
 // answers it serves /limit (exactly 1 MiB), /oversized-undeclared (1 MiB + 1 without a
 // length) and /_state: "open=N requests=N cache-control=V accept-encoding=V", the open
 // connections and what the latest request for the update file asked for.
+//
+// With arguments ADDRESS and good|empty it also answers a proxy's request for ADDRESS (an
+// absolute address on the request line) with a good update file or an empty body, so that
+// the real program, told to use this server as its proxy, reaches it for its built-in
+// address.
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -20,6 +25,10 @@ int main(int argc, char** argv) {
     server.Serve("/limit", {.body = std::string(1024 * 1024, 'x')});
     server.Serve("/oversized-undeclared", {.body = std::string(1024 * 1024 + 1, 'x'),
                                            .delivery = HttpAnswer::Delivery::kUndeclared});
+    if (argc == 3) {
+        const std::string kind = argv[2];
+        server.Serve(argv[1], {.body = kind == "good" ? vantrelle::testing::kGoodUpdateFile : ""});
+    }
     QTimer state;
     QObject::connect(&state, &QTimer::timeout, [&] {
         server.Serve(

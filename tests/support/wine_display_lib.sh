@@ -33,7 +33,16 @@ INIT
 # start-up dialogs never show in a picture.
 start_wine() {
     export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    wineboot -i >"$work/wineboot.log" 2>&1
+    wineboot -i >"$work/wineboot.log" 2>&1 || return 1
+    # Wine has no Tahoma with Arabic letters and draws them with the Arabic face it finds;
+    # the condensed DejaVu is closest to Tahoma's widths. Menus and title bars, drawn in
+    # Wine's own Tahoma, get the same letters through font linking.
+    local fonts='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+    wine reg add "$fonts\FontSubstitutes" /v 'Tahoma,178' /d 'DejaVu Sans Condensed,178' \
+        /f >/dev/null 2>&1
+    wine reg add "$fonts\FontLink\SystemLink" /v Tahoma /t REG_MULTI_SZ \
+        /d 'DejaVuSansCondensed.ttf,DejaVu Sans Condensed' /f >/dev/null 2>&1
+    wineserver -w
 }
 
 stop_display() {

@@ -7,6 +7,7 @@
 #include <cwctype>
 
 #include "platform/ui/win32/native.h"
+#include "platform/ui/win32/twips.h"
 #include "platform/ui/win32/wide_text.h"
 
 namespace vantrelle::ui {
@@ -32,6 +33,15 @@ struct DriveListNative : Control::Native {
         open.height += kVisibleEntries * 195;
         hwnd = win32::MakeChild(window, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0,
                                 open);
+        // The closed box takes the height of the table.
+        RECT shown{};
+        GetWindowRect(hwnd, &shown);
+        const LRESULT field = SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        const int wanted = win32::TwipsToPixels(at.height);
+        if (field > 0 && shown.bottom - shown.top != wanted) {
+            SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                         field + wanted - (shown.bottom - shown.top));
+        }
         for (const DriveEntry& entry : drives) {
             const std::string& text = entry.text.empty() ? entry.drive : entry.text;
             SendMessageW(hwnd, CB_ADDSTRING, 0,

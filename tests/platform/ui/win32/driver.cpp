@@ -253,27 +253,26 @@ std::string FocusedControl(const Window& window) {
     return control != nullptr && &control->window() == &window ? control->Name() : std::string();
 }
 
+// The dialog manager visits the controls in their z-order, the labels holding their
+// place without taking the focus.
 std::vector<std::string> FocusOrder(const Window& window, const std::vector<std::string>& names) {
     std::vector<std::string> order;
-    if (names.empty()) {
-        return order;
-    }
-    Control* first = window.FindControl(names.front());
+    Control* first = names.empty() ? nullptr : window.FindControl(names.front());
     if (first == nullptr) {
         return order;
     }
-    HWND start = Hwnd(*first);
-    HWND at = start;
-    for (std::size_t steps = 0; steps < 4 * names.size() + 8; ++steps) {
-        if (Control* control = win32::ControlOf(at)) {
-            if (std::find(names.begin(), names.end(), control->Name()) != names.end() &&
-                std::find(order.begin(), order.end(), control->Name()) == order.end()) {
-                order.push_back(control->Name());
-            }
+    std::vector<std::string> ring;
+    for (HWND child = GetWindow(Hwnd(window), GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (Control* control = win32::ControlOf(child)) {
+            ring.push_back(control->Name());
         }
-        at = GetNextDlgTabItem(Hwnd(window), at, FALSE);
-        if (at == nullptr || at == start) {
-            break;
+    }
+    const auto start = std::find(ring.begin(), ring.end(), first->Name());
+    std::rotate(ring.begin(), start, ring.end());
+    for (const std::string& name : ring) {
+        if (std::find(names.begin(), names.end(), name) != names.end()) {
+            order.push_back(name);
         }
     }
     return order;
