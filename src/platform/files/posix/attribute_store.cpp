@@ -227,14 +227,21 @@ Result<Mechanism> AttributeStore::MechanismOf(const std::string& path, const str
     return probed;
 }
 
-Status AttributeStore::Set(const std::string& path, std::uint32_t attributes,
+Status AttributeStore::Set(int folder, const std::string& name, std::uint32_t attributes,
                            const ListedEntry* listed) {
+    // The folder's descriptor, seen through /proc, stands for the path that led to it:
+    // only the entry's own name is looked up, and it is never followed.
+    const std::string path = "/proc/self/fd/" + std::to_string(folder) + "/" + name;
     struct stat entry {};
     if (listed != nullptr && by_volume_.count(listed->volume) != 0) {
         entry.st_mode = listed->type;
         entry.st_dev = listed->volume;
     } else if (::lstat(path.c_str(), &entry) != 0) {
-        return SystemError(errno, "looking up the entry");
+        const int number = errno;
+        if (::access("/proc/self/fd", F_OK) != 0) {
+            return Error{number, "/proc is not mounted, and entries are reached through it"};
+        }
+        return SystemError(number, "looking up the entry");
     }
     auto mechanism = MechanismOf(path, entry);
     if (!mechanism) {
