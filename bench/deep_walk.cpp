@@ -1,8 +1,8 @@
-// Memory of the recursive walk at depth: builds a chain of 2,000 folders named
-// "folder01", the deepest holding a hidden file, walks it with FixFolderTree over the
-// native backend and prints how far the peak memory rose above what the program held
-// before the walk. Exits 1 when the rise passes 16 MB, a prompt appeared or the file
-// stayed hidden.
+// Memory of the recursive walk at depth: builds a chain of 2,000 folders named "d"
+// (Wine's paths end at Linux's 4,096 bytes), the deepest holding a hidden file, walks
+// it with FixFolderTree over the native backend and prints how far the peak memory rose
+// above what the program held before the walk. Exits 1 when the rise passes 16 MB, a
+// prompt appeared or the file stayed hidden.
 //   deep_walk [LEVELS]
 
 #include <cstdio>
@@ -14,8 +14,10 @@
 #include "platform/ui/message_box.h"
 
 #ifdef _WIN32
-#include <psapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <psapi.h>
+#undef MessageBox  // the Win32 macro would rename ui::MessageBox
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -29,7 +31,7 @@ namespace {
 
 using namespace vantrelle;
 
-constexpr const char* kName = "folder01";
+constexpr const char* kName = "d";
 constexpr double kLimitMegabytes = 16;
 
 class CountingBox : public ui::MessageBox {
@@ -61,9 +63,17 @@ std::string MakeRoot() {
     for (const wchar_t* c = temp; *c; ++c) {
         root += static_cast<char>(*c);
     }
-    root += "vantrelle-deep-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryW(Wide("\\\\?\\" + root).c_str(), nullptr);
-    return root;
+    root += "vantrelle-deep-";
+    // Wine reuses process numbers, and a walk cut short leaves its tree behind.
+    for (unsigned attempt = GetTickCount();; ++attempt) {
+        const std::string candidate = root + std::to_string(attempt);
+        if (CreateDirectoryW(Wide("\\\\?\\" + candidate).c_str(), nullptr)) {
+            return candidate;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            return candidate;
+        }
+    }
 }
 
 bool MakeFolder(const std::string& path) {
