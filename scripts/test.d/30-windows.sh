@@ -301,10 +301,12 @@ check "/? shows the help" 0 "$status"
 check_contains "/? shows the usage" "Usage: vantrelle-cli [--recursive]" "$(cat "$work/out")"
 check "a build without the update check does not offer it" "" "$(grep -e --check-update "$work/out")"
 
-echo "-- the memory of a walk 2,000 levels deep"
-# Wine looks up a long path one component at a time: this takes minutes.
-timeout 1500 wine "$build/bench/deep_walk.exe" | tr -d '\r' | tee "$work/deep"
-check "a walk 2,000 levels deep stays within 16 MB" 0 "${PIPESTATUS[0]}"
+echo "-- the memory of a deep walk"
+# Wine's cost per path grows with the square of its depth: 2,000 levels take about 15
+# minutes here, so the stage walks 800, where a walk holding each level's whole path
+# already passes 16 MB (17.4 MB); bench/run.sh measures the 2,000.
+timeout 600 wine "$build/bench/deep_walk.exe" 800 | tr -d '\r' | tee "$work/deep"
+check "a walk 800 levels deep stays within 16 MB" 0 "${PIPESTATUS[0]}"
 
 echo "-- a missing path"
 missing="$(winpath "$work/missing")"
