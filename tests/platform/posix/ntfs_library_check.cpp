@@ -124,7 +124,7 @@ TEST_F(NtfsVolumeTest, ALinkKeepsWhatMakesItALink) {
 
 TEST_F(NtfsVolumeTest, TheEntryItselfTellsAnInterixFileFromAPlainOne) {
     const std::string plain = Make("plain", kHidden | kSystem);
-    const std::string probe = Make("probe", kHidden);
+    Make("probe", kHidden);
     const std::string link = root_ + "/link";
     ASSERT_EQ(::symlink("plain", link.c_str()), 0);
     Set(link, kHidden | kSystem);
@@ -132,12 +132,15 @@ TEST_F(NtfsVolumeTest, TheEntryItselfTellsAnInterixFileFromAPlainOne) {
     ASSERT_EQ(::lstat(root_.c_str(), &volume), 0);
 
     // What a listing might say of them, wrongly.
+    const int folder = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
     posix::AttributeStore store;
-    ASSERT_TRUE(store.Set(probe, kNormal));
+    ASSERT_TRUE(store.Set(folder, "probe", kNormal));
     const posix::ListedEntry as_link{S_IFLNK, volume.st_dev};
     const posix::ListedEntry as_file{S_IFREG, volume.st_dev};
-    ASSERT_TRUE(store.Set(plain, kNormal, &as_link));
-    ASSERT_TRUE(store.Set(link, kNormal, &as_file));
+    ASSERT_TRUE(store.Set(folder, "plain", kNormal, &as_link));
+    ASSERT_TRUE(store.Set(folder, "link", kNormal, &as_file));
+    ::close(folder);
     EXPECT_EQ(DosBitsOf(plain), 0u);
     EXPECT_EQ(DosBitsOf(link), std::uint32_t{kSystem});
     struct stat st;

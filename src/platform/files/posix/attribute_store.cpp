@@ -6,6 +6,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstring>
 #include <fstream>
 #include <optional>
@@ -184,14 +185,22 @@ std::string ParentOf(const std::string& path) {
 // NTFS keeps its own metadata in files named with a '$' in the MFT records below 24 ($MFT,
 // $Boot, $Extend ...) and below $Extend ($Quota, $ObjId ...). ntfs-3g lists them when mounted
 // with show_sys_files; Windows never does, and they are no user's files to reset.
-Result<bool> IsNtfsMetadata(const std::string& path) {
+Result<bool> IsNtfsMetadata(int folder, const std::string& name) {
     constexpr ino_t kRootRecord = 5;
     constexpr ino_t kFirstUserRecord = 24;
-    std::string at = path;
+    if (name.empty() || name[0] != '$') {
+        return false;
+    }
+    // The folder's own path, to judge the folders it lies in by their names too.
+    const std::string link = "/proc/self/fd/" + std::to_string(folder);
+    std::string at(PATH_MAX, '\0');
+    const ssize_t size = ::readlink(link.c_str(), at.data(), at.size());
+    at = size > 0 && at[0] == '/' ? at.substr(0, static_cast<std::size_t>(size)) : link;
+    at += "/" + name;
     dev_t volume = 0;
     for (bool first = true;; first = false) {
-        const std::string name = LastComponent(at);
-        if (name.empty() || name[0] != '$') {
+        const std::string component = LastComponent(at);
+        if (component.empty() || component[0] != '$') {
             return false;
         }
         struct stat entry;
@@ -210,9 +219,9 @@ Result<bool> IsNtfsMetadata(const std::string& path) {
 }
 
 // ntfs-3g and ntfs3 give the 32 bits big-endian, ntfs3 also in host byte order.
-Status SetThroughNtfsAttributes(const std::string& path, std::uint32_t attributes,
-                                Mechanism mechanism) {
-    auto metadata = IsNtfsMetadata(path);
+Status SetThroughNtfsAttributes(int folder, const std::string& name, const std::string& path,
+                                std::uint32_t attributes, Mechanism mechanism) {
+    auto metadata = IsNtfsMetadata(folder, name);
     if (!metadata) {
         return metadata.error();
     }
@@ -220,13 +229,13 @@ Status SetThroughNtfsAttributes(const std::string& path, std::uint32_t attribute
         return Done{};
     }
     const bool big_endian = mechanism == Mechanism::NtfsAttribBe;
-    const char* name = big_endian ? kNtfsAttribBe : kNtfsAttribNative;
-    auto read = GetXattr(path, name, 4);
+    const char* attribute = big_endian ? kNtfsAttribBe : kNtfsAttribNative;
+    auto read = GetXattr(path, attribute, 4);
     if (!read) {
         return read.error();
     }
     if (read.value().absent) {
-        return Error{ENOTSUP, std::string(name) + " is not available for the entry"};
+        return Error{ENOTSUP, std::string(attribute) + " is not available for the entry"};
     }
     const std::string& bytes = read.value().bytes;
     std::optional<std::uint32_t> current;
@@ -238,7 +247,7 @@ Status SetThroughNtfsAttributes(const std::string& path, std::uint32_t attribute
         current = native;
     }
     if (!current) {
-        return Unreadable(name, bytes);
+        return Unreadable(attribute, bytes);
     }
     std::uint32_t wanted = WithSettableBits(*current, attributes);
     auto special = IsInterixSpecialFile(path, *current);
@@ -252,11 +261,11 @@ Status SetThroughNtfsAttributes(const std::string& path, std::uint32_t attribute
         return Done{};
     }
     if (big_endian) {
-        return SetXattr(path, name, EncodeBigEndian32(wanted), 0);
+        return SetXattr(path, attribute, EncodeBigEndian32(wanted), 0);
     }
     std::string native(4, '\0');
     std::memcpy(native.data(), &wanted, sizeof wanted);
-    return SetXattr(path, name, native, 0);
+    return SetXattr(path, attribute, native, 0);
 }
 
 // The SMB client sends the word to the server and keeps what it sent; read back, it shows
@@ -327,27 +336,14 @@ std::string MountTypeOfDevice(dev_t device) {
 }
 #endif
 
-// The path by which the kernel reaches the very entry listed at `path`: on FAT, a
-// name that its lookup would take for another is replaced by the entry's short name.
-Result<std::string> ReachablePath(const std::string& path) {
+// The name by which the kernel reaches the very entry listed as `name`: on FAT, one that
+// its lookup would take for another entry's is replaced by the entry's short name.
+Result<std::string> ReachableName(int folder, const std::string& name) {
 #ifdef __linux__
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (!FatLookupMayMiss(name)) {
-        return path;
-    }
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        return SystemError(errno, "opening the entry's folder");
-    }
-    auto lookup = LookupName(fd.get(), name);
-    if (!lookup) {
-        return lookup.error();
-    }
-    return path.substr(0, path.size() - name.size()) + lookup.value();
+    return LookupName(folder, name);
 #else
-    return path;
+    (void)folder;
+    return name;
 #endif
 }
 
@@ -411,19 +407,29 @@ Result<VolumeMechanism> AttributeStore::MechanismOf(const std::string& path,
     return probed;
 }
 
-Status AttributeStore::Set(const std::string& listed_path, std::uint32_t attributes,
+Status AttributeStore::Set(int folder, const std::string& listed_name, std::uint32_t attributes,
                            const ListedEntry* listed) {
-    auto reachable = ReachablePath(listed_path);
+    auto reachable = ReachableName(folder, listed_name);
     if (!reachable) {
         return reachable.error();
     }
-    const std::string& path = reachable.value();
+    const std::string& name = reachable.value();
+    if (name != listed_name) {
+        listed = nullptr;
+    }
+    // The folder's descriptor, seen through /proc, stands for the path that led to it:
+    // only the entry's own name is looked up, and it is never followed.
+    const std::string path = "/proc/self/fd/" + std::to_string(folder) + "/" + name;
     struct stat entry {};
-    if (listed != nullptr && path == listed_path && by_volume_.count(listed->volume) != 0) {
+    if (listed != nullptr && by_volume_.count(listed->volume) != 0) {
         entry.st_mode = listed->type;
         entry.st_dev = listed->volume;
     } else if (::lstat(path.c_str(), &entry) != 0) {
-        return SystemError(errno, "looking up the entry");
+        const int number = errno;
+        if (::access("/proc/self/fd", F_OK) != 0) {
+            return Error{number, "/proc is not mounted, and entries are reached through it"};
+        }
+        return SystemError(number, "looking up the entry");
     }
     auto mechanism = MechanismOf(path, entry);
     if (!mechanism) {
@@ -434,7 +440,8 @@ Status AttributeStore::Set(const std::string& listed_path, std::uint32_t attribu
             return SetThroughFatIoctl(path, entry, attributes);
         case Mechanism::NtfsAttribBe:
         case Mechanism::NtfsAttribNative:
-            return SetThroughNtfsAttributes(path, attributes, mechanism.value().mechanism);
+            return SetThroughNtfsAttributes(folder, name, path, attributes,
+                                            mechanism.value().mechanism);
         case Mechanism::CifsDosAttrib:
             return SetThroughCifsDosAttrib(path, attributes);
         case Mechanism::UserDosAttrib:

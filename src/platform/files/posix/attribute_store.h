@@ -39,10 +39,10 @@ struct ListedEntry {
 
 class AttributeStore {
   public:
-    // Sets the settable attribute bits of the entry at `path` to those of `attributes`,
-    // never following a symbolic link. `listed` spares the entry's lstat once the volume
-    // has been probed.
-    Status Set(const std::string& path, std::uint32_t attributes,
+    // Sets the settable attribute bits of the entry `name` of the folder open as `folder`
+    // to those of `attributes`, never following a symbolic link. `listed` spares the
+    // entry's lstat once the volume has been probed.
+    Status Set(int folder, const std::string& name, std::uint32_t attributes,
                const ListedEntry* listed = nullptr);
 
     // The mechanism the volume of `path` offers; probed on first use of the volume.
