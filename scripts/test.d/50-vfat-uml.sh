@@ -75,6 +75,41 @@ contents_of() {
     rm -rf "$out"
 }
 
+# The attribute letters of the entry whose full name mtools lists as PATH, which reaches
+# names that its own lookup would change.
+listed_attrs() {
+    local line
+    while IFS= read -r line; do
+        [[ "${line#*::}" == "$2" ]] && { echo "${line%%::*}" | tr -d ' '; }
+    done < <(mattrib -i "$1" -/ :: 2>&1)
+}
+# Renames an entry in place by rewriting one UTF-16 stretch of its long name, so that it
+# holds what no kernel or mtools writes: a name ending in a dot.
+rename_raw() {  # IMAGE FROM TO (of one length, unique in the image)
+    perl -e '
+        my ($image, $from, $to) = @ARGV;
+        open(my $fh, "+<:raw", $image) or die "$image: $!";
+        my $data = do { local $/; <$fh> };
+        my ($f, $t) = map { join("", map { $_ . "\0" } split(//, $_)) } ($from, $to);
+        my $at = index($data, $f);
+        die "not once: $from\n" if $at < 0 || index($data, $f, $at + 1) >= 0;
+        seek($fh, $at, 0);
+        print $fh $t;
+    ' "$@" || echo "FAIL: renaming $2 in $1"
+}
+# Beside a file and the reserved RECYCLER, entries of the same names and a final dot.
+populate_dots() {
+    local image="$1"
+    put "$image" /secretfileX +h +s
+    put "$image" /secretfile -a
+    folder "$image" /RECYCLER +h +s
+    put "$image" /RECYCLER/inside.txt +h +s
+    folder "$image" /RECYCLERX +h
+    put "$image" /RECYCLERX/dotted.txt +h
+    rename_raw "$image" tfileX tfile.
+    rename_raw "$image" LERX LER.
+}
+
 # The tree of every case: hidden entries three levels deep, reserved folders in odd
 # letter case with hidden contents, long and Farsi names.
 populate() {
@@ -132,6 +167,11 @@ for name in normal recursive defaults readonly owner stranger; do
     eval "before_contents_$name=\"\$(contents_of \"\$image\")\""
 done
 put "$work/defaults.img" "/$FARSI_TWIN" +h
+for name in dots-normal dots-recursive; do
+    populate_dots "$(new_image "$name" 32 40)"
+    check "$name: the renamed entries as mtools lists them" "ASH H" \
+        "$(listed_attrs "$work/$name.img" /secretfile.) $(listed_attrs "$work/$name.img" /RECYCLER.)"
+done
 
 case_on normal "$work/normal.img" vfat "$desktop" root --on-error=continue
 case_on recursive "$work/recursive.img" vfat "$desktop" root --recursive --on-error=continue
@@ -139,6 +179,8 @@ case_on defaults "$work/defaults.img" vfat defaults root --recursive --on-error=
 case_on readonly "$work/readonly.img" vfat "ro,$desktop" root --recursive --on-error=continue
 case_on owner "$work/owner.img" vfat "uid=65534,gid=65534,$desktop" 65534 --recursive --on-error=continue
 case_on stranger "$work/stranger.img" vfat "$desktop" 65534 --on-error=continue
+case_on dots-normal "$work/dots-normal.img" vfat "$desktop" root --on-error=continue
+case_on dots-recursive "$work/dots-recursive.img" vfat "$desktop" root --recursive --on-error=continue
 
 : >"$results/answers"
 init="$work/init.sh"
@@ -154,7 +196,25 @@ echo "vfat: UML ran ${#images[@]} cases in $((SECONDS - start)) s"
 if [[ ! -e "$results/normal.status" ]]; then
     tail -20 "$work/uml.log"
     check "UML booted and ran the cases" yes no
-    finish
+    # --- names ending in a dot, which the kernel's lookup drops -----------------------------
+image="$work/dots-normal.img"
+check "dots, normal: exit status" 0 "$(status dots-normal)"
+check "dots, normal: no prompt" "" "$(cat "$results/dots-normal.err")"
+check "dots, normal: 'secretfile.' is reset" "" "$(listed_attrs "$image" /secretfile.)"
+check "dots, normal: 'RECYCLER.' is reset" "" "$(listed_attrs "$image" /RECYCLER.)"
+check "dots, normal: the reserved RECYCLER is not" "SH" "$(listed_attrs "$image" /RECYCLER)"
+image="$work/dots-recursive.img"
+check "dots, recursive: exit status" 0 "$(status dots-recursive)"
+check "dots, recursive: no prompt" "" "$(cat "$results/dots-recursive.err")"
+check "dots, recursive: 'secretfile.' is reset" "" "$(listed_attrs "$image" /secretfile.)"
+check "dots, recursive: inside 'RECYCLER.' is reset" "" \
+    "$(listed_attrs "$image" /RECYCLER./dotted.txt)"
+check "dots, recursive: inside the reserved RECYCLER is not" "ASH" \
+    "$(listed_attrs "$image" /RECYCLER/inside.txt)"
+fsck.vfat -n "$image" >/dev/null 2>&1
+check "dots: fsck.vfat -n finds the volume clean" 0 $?
+
+finish
     exit 1
 fi
 
@@ -260,5 +320,23 @@ check "stranger: one prompt per entry" "${#entries_of_root[@]}" "$(prompts stran
 check_contains "stranger: the prompt names the cause" "Operation not permitted" \
     "$(cat "$results/stranger.err")"
 unchanged stranger "$image"
+
+# --- names ending in a dot, which the kernel's lookup drops -----------------------------
+image="$work/dots-normal.img"
+check "dots, normal: exit status" 0 "$(status dots-normal)"
+check "dots, normal: no prompt" "" "$(cat "$results/dots-normal.err")"
+check "dots, normal: 'secretfile.' is reset" "" "$(listed_attrs "$image" /secretfile.)"
+check "dots, normal: 'RECYCLER.' is reset" "" "$(listed_attrs "$image" /RECYCLER.)"
+check "dots, normal: the reserved RECYCLER is not" "SH" "$(listed_attrs "$image" /RECYCLER)"
+image="$work/dots-recursive.img"
+check "dots, recursive: exit status" 0 "$(status dots-recursive)"
+check "dots, recursive: no prompt" "" "$(cat "$results/dots-recursive.err")"
+check "dots, recursive: 'secretfile.' is reset" "" "$(listed_attrs "$image" /secretfile.)"
+check "dots, recursive: inside 'RECYCLER.' is reset" "" \
+    "$(listed_attrs "$image" /RECYCLER./dotted.txt)"
+check "dots, recursive: inside the reserved RECYCLER is not" "ASH" \
+    "$(listed_attrs "$image" /RECYCLER/inside.txt)"
+fsck.vfat -n "$image" >/dev/null 2>&1
+check "dots: fsck.vfat -n finds the volume clean" 0 $?
 
 finish
