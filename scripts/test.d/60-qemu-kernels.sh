@@ -146,10 +146,10 @@ results="$work/results"
 start=$SECONDS
 how=""
 # A kernel boots in a few seconds under KVM. Nested KVM that cannot run this guest (the
-# CPU model refused, or a guest that never gets past its setup) is given up after 30 s;
+# CPU model refused, or a guest that never gets past its setup) is given up after 20 s;
 # emulation is slower by far, and ten minutes is beyond any boot of this size.
 if [[ -r /dev/kvm && -w /dev/kvm ]]; then
-    if boot 30 -machine pc,accel=kvm -cpu host,-arch-capabilities; then
+    if boot 20 -machine pc,accel=kvm -cpu host,-arch-capabilities; then
         how="under KVM"
     else
         echo "qemu: KVM did not boot the guest here ($(tail -1 "$work/qemu.log")); emulating instead"
