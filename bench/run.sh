@@ -3,7 +3,10 @@
 # 100,000 entries (1,000 folders of 100 files) on tmpfs, each hidden and system in
 # user.DOSATTRIB; the two run in turn in each round, in alternating order, on a tree
 # hidden afresh before every run. Prints each median and the median of the paired
-# ratios, then the peak memory of normal mode on a flat folder of 1,000 and 100,000.
+# ratios, then the peak memory of normal mode on a flat folder of 1,000 and 100,000, and
+# how far the recursive walk of a chain 2,000 folders deep raises the peak memory above
+# the program's start (bench/deep_walk.cpp; also the Windows build under Wine when
+# build-win/ holds it).
 # With --ntfs, the same comparison follows on an ntfs-3g volume of 10,000 entries (100
 # folders of 100 files; FUSE makes a larger one slow to build). With --vfat, it follows
 # on a FAT32 image of 10,000 entries through the kernel's vfat driver in User-mode Linux,
@@ -17,7 +20,7 @@ volume="${2:-}"
 
 "$root/scripts/setup.sh"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build" --target vantrelle_cli >/dev/null
+cmake --build "$root/build" --target vantrelle_cli deep_walk >/dev/null
 cli="$root/build/vantrelle-cli"
 floor="$root/build/bench/floor"
 mkdir -p "$root/build/bench"
@@ -95,6 +98,12 @@ for entries in 1000 100000; do
     echo "normal mode, flat folder of $entries entries: peak memory ${peak} KiB"
     rm -rf "$flat"
 done
+
+"$root/build/bench/deep_walk" || true
+if [[ -x "$root/build-win/bench/deep_walk.exe" ]] && command -v wine >/dev/null; then
+    echo -n "Windows build under Wine: "
+    WINEPREFIX="$work/wine" WINEDEBUG=-all wine "$root/build-win/bench/deep_walk.exe" | tr -d '\r' || true
+fi
 
 if [[ "$volume" == "--ntfs" ]]; then
     truncate -s 256M "$work/ntfs.img"
