@@ -92,7 +92,7 @@ class NativeFileSystemTest : public ::testing::Test {
         }
     }
     static std::string DosAttribOf(const std::string& path) {
-        char value[256];
+        char value[4096];
         const ssize_t size = ::lgetxattr(path.c_str(), kDosAttrib, value, sizeof value);
         return size < 0 ? "absent"s : std::string(value, static_cast<std::size_t>(size));
     }
@@ -156,6 +156,16 @@ TEST_F(NativeFileSystemTest, SambasBinaryRecordStaysBinaryWithItsTimes) {
     ASSERT_TRUE(fs_->SetAttr(path, kNormal));
     EXPECT_EQ(DosAttribOf(path),
               "\0\0\x04\x00\x04\x00\0\0\x51\0\0\0\0\0\0\0"s + "12345678ABCDEFGH"s);
+}
+
+TEST_F(NativeFileSystemTest, ASambaRecordCarryingANameIsReadWhole) {
+    // Version 2, flags, attributes 0x22, then sizes, times and a long name.
+    const std::string head = "\0\0\x02\x00\x02\x00\0\0\0\0\0\0\x22\0\0\0"s;
+    const std::string tail(600, 'n');
+    const std::string path = Make("samba2", head + tail);
+    auto reset = fs_->SetAttr(path, kNormal);
+    ASSERT_TRUE(reset) << reset.error().description;
+    EXPECT_EQ(DosAttribOf(path), "\0\0\x02\x00\x02\x00\0\0\0\0\0\0\0\0\0\0"s + tail);
 }
 
 TEST_F(NativeFileSystemTest, AnUnreadableValueIsAnErrorNotASuccess) {

@@ -119,6 +119,22 @@ check "the link is still a link (recursive)" target "$(readlink "$mnt/link-to-fo
 check "the volume root keeps its attributes (recursive)" "$volume_root_before" "$(dos_of "$mnt")"
 check "names and contents unchanged (recursive)" "$before" "$(fingerprint "$mnt")"
 
+# --- ntfs-3g showing NTFS's own metadata files ($Boot, $Extend ...) -----------------------
+# Windows never lists them: they are left alone, and a user's file named with a '$' is not.
+mountpoint -q "$mnt" && umount "$mnt"
+ntfs-3g -o show_sys_files "$image" "$mnt" && mounts+=("$mnt")
+metadata=("\$Boot" "\$Volume" "\$AttrDef" "\$UpCase" "\$Extend" "\$Extend/\$Quota")
+metadata_of() { for entry in "${metadata[@]}"; do echo "$entry $(dos_of "$mnt/$entry")"; done; }
+check "show_sys_files lists the metadata" yes "$([[ -e "$mnt/\$Boot" ]] && echo yes)"
+metadata_before="$(metadata_of)"
+echo user >"$mnt/\$user.txt"
+set_attr 0x00000022 "$mnt/\$user.txt"
+out="$("$cli" --recursive --on-error=stop "$mnt/" 2>"$work/err")"
+check "metadata: exit status" 0 $?
+check "metadata: prompts" "" "$(cat "$work/err")"
+check "metadata: left alone" "$metadata_before" "$(metadata_of)"
+check "metadata: a user's file named with a '\$' is reset" 0x00 "$(dos_of "$mnt/\$user.txt")"
+
 # --- an NTFS volume mounted inside a tree that keeps user.DOSATTRIB ---------------------
 # The walk stays on the volume it was given: the mount point's own attributes are reset
 # through what its volume offers, and the volume is not entered.

@@ -32,7 +32,8 @@ Error Replaced(int number) {
 
 // Opens `child` in the folder `parent` and checks it is the folder that was listed.
 Result<Descriptor> OpenChild(int parent, const FolderNode& child) {
-    Descriptor fd(::openat(parent, child.name.c_str(), kFolderFlags | O_NOFOLLOW));
+    const std::string& name = child.lookup.empty() ? child.name : child.lookup;
+    Descriptor fd(::openat(parent, name.c_str(), kFolderFlags | O_NOFOLLOW));
     if (fd.get() < 0) {
         const int number = errno;
         if (number == ELOOP || number == ENOTDIR) {
@@ -111,12 +112,14 @@ Result<std::shared_ptr<const FolderNode>> NamedFolder(const std::string& path) {
 }
 
 std::shared_ptr<const FolderNode> ChildOf(std::shared_ptr<const FolderNode> parent,
-                                          std::string name, const Identity& identity) {
+                                          std::string name, const Identity& identity,
+                                          std::string lookup) {
     auto node = std::make_shared<FolderNode>();
     const bool parent_ends_in_slash = !parent->parent && parent->name.ends_with('/');
     node->path_size = parent->path_size + (parent_ends_in_slash ? 0 : 1) + name.size();
     node->parent = std::move(parent);
     node->name = std::move(name);
+    node->lookup = std::move(lookup);
     node->identity = identity;
     return node;
 }

@@ -53,6 +53,7 @@ bool OnSameMount(const Identity& folder, const Identity& entry);
 struct FolderNode {
     std::shared_ptr<const FolderNode> parent;  // none for the named folder
     std::string name;                          // the named folder: its path as given
+    std::string lookup;  // the name the kernel finds it by where that differs (FAT short names)
     Identity identity;
     std::size_t path_size = 0;  // the size of PathOf, which rules out most matches at once
     Descriptor own;             // the named folder's descriptor, held while it is in use
@@ -62,7 +63,8 @@ struct FolderNode {
 Result<std::shared_ptr<const FolderNode>> NamedFolder(const std::string& path);
 
 std::shared_ptr<const FolderNode> ChildOf(std::shared_ptr<const FolderNode> parent,
-                                          std::string name, const Identity& identity);
+                                          std::string name, const Identity& identity,
+                                          std::string lookup = {});
 
 // The parent's path, a separator unless it ends in one, and the name, for each level.
 std::string PathOf(const FolderNode& node);

@@ -16,6 +16,7 @@
 
 #include "platform/files/files.h"
 #include "platform/files/posix/attribute_store.h"
+#include "platform/files/posix/fat_lookup_name.h"
 #include "platform/files/posix/folder_chain.h"
 #include "platform/files/posix/system_error.h"
 
@@ -151,6 +152,7 @@ struct Walk {
 struct ListedFolder {
     std::string name;
     Identity identity;
+    std::string lookup;  // where the kernel finds it by another name
 };
 
 // The names a folder holds, taken in one pass when first asked for. A walk keeps one
@@ -358,11 +360,23 @@ Result<std::shared_ptr<const Snapshot>> PosixFolder::Take() {
         if (type == DT_DIR || type == DT_UNKNOWN) {
             // A folder is entered only on this folder's own mount; a mount point is
             // listed among the files, so that its own attributes are reset.
+            // A name the kernel would take for another entry's is looked up by the one it
+            // finds this entry by; a folder without one is listed among the files, whose
+            // reset reports why.
+            auto lookup = posix::LookupName(::dirfd(dir.value().get()), listed.d_name);
+            if (!lookup) {
+                snapshot->files.emplace_back(listed.d_name);
+                snapshot->file_types.push_back(type);
+                continue;
+            }
             mode_t mode = 0;
-            auto identity = posix::IdentityOf(::dirfd(dir.value().get()), listed.d_name, &mode);
+            auto identity =
+                posix::IdentityOf(::dirfd(dir.value().get()), lookup.value().c_str(), &mode);
             if (identity && S_ISDIR(mode) &&
                 posix::OnSameMount(node_->identity, identity.value())) {
-                snapshot->sub_folders.push_back(ListedFolder{listed.d_name, identity.value()});
+                snapshot->sub_folders.push_back(
+                    ListedFolder{listed.d_name, identity.value(),
+                                 lookup.value() == listed.d_name ? std::string() : lookup.value()});
                 continue;
             }
             if (identity && !S_ISDIR(mode)) {
@@ -400,7 +414,7 @@ Result<std::unique_ptr<Folder>> NameEnumerator<Folder>::Next() {
     }
     const ListedFolder& listed = snapshot_->sub_folders[next_++];
     return std::unique_ptr<Folder>(std::make_unique<PosixFolder>(
-        posix::ChildOf(folder_, listed.name, listed.identity), walk_));
+        posix::ChildOf(folder_, listed.name, listed.identity, listed.lookup), walk_));
 }
 
 class PosixFileSystemObject final : public FileSystemObject {
