@@ -96,6 +96,17 @@ TEST_F(CheckUpdateTest, FailedTransfersExitOneWithTheCommunicationError) {
                              "\n");
 }
 
+TEST_F(CheckUpdateTest, ControlCharactersFromTheServerAreEscaped) {
+    server.Serve("/escapes",
+                 HttpAnswer{.body = "UpdateOK;2.0\x1b[31m\x07;http://e.org/\x1b[2J\x7f"});
+    Outcome outcome = Check("/escapes");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out,
+              "There in a new version available (Version 2.0\\x1b[31m\\x07 )\n"
+              "You are using version 1.0\n"
+              "To download update go to: http://e.org/\\x1b[2J\\x7f\n");
+}
+
 TEST_F(CheckUpdateTest, TheRealProgramPrintsUtf8AndExits) {
     server.Serve("/newer", HttpAnswer{.body = "UpdateOK;2.0;x"});
     for (const auto& [path, language, status] :

@@ -1,5 +1,7 @@
 #include "support/loopback_http_server.h"
 
+#include <sys/socket.h>
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
@@ -18,12 +20,14 @@ namespace {
 
 constexpr qsizetype kMaxRequestBytes = 16 * 1024;
 constexpr qsizetype kFillerBlock = 64 * 1024;
+constexpr qsizetype kFillerLine = 118;  // a header line of 128 bytes
 constexpr int kTricklePieces = 8;
 
 struct PathRecord {
     int requests = 0;
     std::map<std::string, std::string> last_headers;
     std::int64_t body_bytes_sent = 0;
+    std::int64_t bytes_sent = 0;
 };
 
 QByteArray ReasonPhrase(int status) {
@@ -43,12 +47,20 @@ QByteArray ReasonPhrase(int status) {
     }
 }
 
+QByteArray StatusLine(const HttpAnswer& answer) {
+    return "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + ReasonPhrase(answer.status) +
+           "\r\n";
+}
+
 QByteArray Head(const HttpAnswer& answer) {
     using Delivery = HttpAnswer::Delivery;
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' +
-                      ReasonPhrase(answer.status) + "\r\n";
+    if (!answer.head.empty()) {
+        return QByteArray::fromStdString(answer.head);
+    }
+    QByteArray head = StatusLine(answer);
     head += "Content-Type: " + QByteArray::fromStdString(answer.content_type) + "\r\n";
-    if (answer.delivery != Delivery::kUndeclared && answer.delivery != Delivery::kEndless) {
+    if (answer.delivery != Delivery::kUndeclared && answer.delivery != Delivery::kEndless &&
+        answer.delivery != Delivery::kResetAfterBody) {
         head += "Content-Length: " + QByteArray::number(qsizetype(answer.body.size())) + "\r\n";
     }
     if (!answer.location.empty()) {
@@ -128,8 +140,32 @@ class Connection : public QObject {
                 break;
             case Delivery::kEndless:
                 Send(Head(answer_), {});
-                filling_ = true;
-                KeepFilling();
+                Fill(QByteArray(kFillerBlock, 'x'));
+                break;
+            case Delivery::kHeaderFlood:
+                Send(StatusLine(answer_), {});
+                Fill(QByteArray("X-Filler: ")
+                         .append(QByteArray(kFillerLine, 'x'))
+                         .append("\r\n")
+                         .repeated(kFillerBlock / kFillerLine));
+                break;
+            case Delivery::kEndlessHeaderLine:
+                Send(StatusLine(answer_) + "X-Filler: ", {});
+                Fill(QByteArray(kFillerBlock, 'x'));
+                break;
+            case Delivery::kEndlessContinue:
+                Fill(QByteArray("HTTP/1.1 100 Continue\r\n\r\n").repeated(kFillerBlock / 32));
+                break;
+            case Delivery::kResetAfterBody:
+                Send(Head(answer_), body);
+                // A moment later, so that the body has been read before the reset comes.
+                QTimer::singleShot(answer_.pause, this, [this] { Reset(); });
+                break;
+            case Delivery::kCloseUnanswered:
+                socket_->disconnectFromHost();
+                break;
+            case Delivery::kResetUnanswered:
+                Reset();
                 break;
         }
     }
@@ -139,7 +175,21 @@ class Connection : public QObject {
         socket_->write(body);
         if (record_ != nullptr) {
             record_->body_bytes_sent += body.size();
+            record_->bytes_sent += head.size() + body.size();
         }
+    }
+
+    // A close without lingering sends RST instead of FIN.
+    void Reset() {
+        const linger no_linger{.l_onoff = 1, .l_linger = 0};
+        ::setsockopt(int(socket_->socketDescriptor()), SOL_SOCKET, SO_LINGER, &no_linger,
+                     sizeof no_linger);
+        socket_->abort();
+    }
+
+    void Fill(QByteArray block) {
+        filler_ = std::move(block);
+        KeepFilling();
     }
 
     void SendPiece() {
@@ -157,16 +207,20 @@ class Connection : public QObject {
     // Writes the next block once the last one has gone out, so that the bytes sent show
     // how far the client read before it gave up.
     void KeepFilling() {
-        if (!filling_ || socket_->bytesToWrite() > 0 || !open()) {
+        if (filler_.isEmpty() || socket_->bytesToWrite() > 0 || !open()) {
             return;
         }
         if (filled_ >= kEndlessCap) {
-            filling_ = false;
+            filler_.clear();
             socket_->disconnectFromHost();
             return;
         }
-        Send({}, QByteArray(kFillerBlock, 'x'));
-        filled_ += kFillerBlock;
+        if (answer_.delivery == HttpAnswer::Delivery::kEndless) {
+            Send({}, filler_);
+        } else {
+            Send(filler_, {});
+        }
+        filled_ += filler_.size();
     }
 
     QTcpSocket* socket_;
@@ -177,7 +231,7 @@ class Connection : public QObject {
     PathRecord* record_ = nullptr;
     QTimer trickle_;
     qsizetype trickled_ = 0;
-    bool filling_ = false;
+    QByteArray filler_;  // what the endless deliveries repeat; empty when not filling
     std::int64_t filled_ = 0;
 };
 
@@ -254,6 +308,12 @@ LoopbackHttpServer::LoopbackHttpServer() : impl_(std::make_unique<Impl>()) {
     Serve(paths::kRedirect, Redirect(Url(paths::kUpdateFile)));
     Serve(paths::kRedirectLoop, Redirect(Url(paths::kRedirectLoop)));
     Serve(paths::kRedirectToFile, Redirect("file:///etc/hostname"));
+    Serve(paths::kHeaderFlood, {.delivery = Delivery::kHeaderFlood});
+    Serve(paths::kEndlessHeaderLine, {.delivery = Delivery::kEndlessHeaderLine});
+    Serve(paths::kEndlessContinue, {.delivery = Delivery::kEndlessContinue});
+    Serve(paths::kReset, {.body = kCutUpdateFile, .delivery = Delivery::kResetAfterBody});
+    Serve(paths::kClosedUnanswered, {.delivery = Delivery::kCloseUnanswered});
+    Serve(paths::kResetUnanswered, {.delivery = Delivery::kResetUnanswered});
 }
 
 LoopbackHttpServer::~LoopbackHttpServer() = default;
@@ -287,6 +347,11 @@ std::string LoopbackHttpServer::LastHeader(const std::string& path, const std::s
 std::int64_t LoopbackHttpServer::BodyBytesSent(const std::string& path) const {
     const auto found = impl_->records_.find(path);
     return found != impl_->records_.end() ? found->second.body_bytes_sent : 0;
+}
+
+std::int64_t LoopbackHttpServer::BytesSent(const std::string& path) const {
+    const auto found = impl_->records_.find(path);
+    return found != impl_->records_.end() ? found->second.bytes_sent : 0;
 }
 
 int LoopbackHttpServer::OpenConnections() const {

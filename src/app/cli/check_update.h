@@ -8,7 +8,7 @@
 
 namespace vantrelle::cli {
 
-// Whether this build can check for updates (it needs Qt's networking).
+// Whether this build can check for updates (the download hands over through Qt's event loop).
 bool HasUpdateCheck();
 
 // Downloads the update file, prints the verdict's text on `out` (UTF-8, one line per line
@@ -16,7 +16,8 @@ bool HasUpdateCheck();
 // 1 otherwise; 2 with a note on `console` when the build has no update check.
 int CheckUpdate(const CommandLine& line, std::ostream& out, std::ostream& console);
 
-// The message text with its CR LF and lone CR line breaks as "\n", ending in one.
+// The message text with its CR LF and lone CR line breaks as "\n", ending in one, and any
+// other control character as \xNN, so that the server's bytes cannot drive the terminal.
 std::string TerminalLines(const std::string& text);
 
 }  // namespace vantrelle::cli

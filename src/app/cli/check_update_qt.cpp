@@ -5,7 +5,7 @@
 #include <variant>
 
 #include "app/cli/check_update.h"
-#include "platform/net/async_read.h"
+#include "platform/net/download.h"
 #include "update/check.h"
 #include "update/verdict_message.h"
 
@@ -30,15 +30,16 @@ int CheckUpdate(const CommandLine& line, std::ostream& out, std::ostream& /*cons
     std::optional<update::Message> message;
     bool succeeded = false;
     QEventLoop loop;
-    net::AsyncReader reader([&](const net::AsyncProperty& property) {
-        const update::UpdateVerdict verdict = update::CheckVerdict(property.Value());
-        succeeded = std::holds_alternative<update::UpToDate>(verdict) ||
-                    std::holds_alternative<update::NewerAvailable>(verdict);
-        message = update::CheckMessage(property.Value(), language);
-        loop.quit();
-    });
-    reader.AsyncRead(line.update_url.empty() ? update::UpdateUrl() : line.update_url);
-    // The reader always completes, at the latest when its total limit runs out.
+    const std::unique_ptr<net::Download> download = net::AsyncRead(
+        line.update_url.empty() ? update::UpdateUrl() : line.update_url,
+        [&](const net::AsyncProperty& property) {
+            const update::UpdateVerdict verdict = update::CheckVerdict(property.Value());
+            succeeded = std::holds_alternative<update::UpToDate>(verdict) ||
+                        std::holds_alternative<update::NewerAvailable>(verdict);
+            message = update::CheckMessage(property.Value(), language);
+            loop.quit();
+        });
+    // The download always completes, at the latest when its total limit runs out.
     while (!message) {
         loop.exec();
     }

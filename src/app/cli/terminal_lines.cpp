@@ -1,22 +1,12 @@
 #include "app/cli/check_update.h"
+#include "app/cli/console_message_box.h"
 
 namespace vantrelle::cli {
 
+// The texts are UTF-8 whatever the locale; what the server put in them (a version, a
+// location) may hold control characters, which must not reach the terminal as they are.
 std::string TerminalLines(const std::string& text) {
-    std::string lines;
-    lines.reserve(text.size() + 1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            lines += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            lines += text[i];
-        }
-    }
-    lines += '\n';
-    return lines;
+    return ForTerminal(text, true) + '\n';
 }
 
 }  // namespace vantrelle::cli

@@ -49,9 +49,8 @@ UpdatePanel::UpdatePanel(QWidget* parent, Language language, CheckSettings setti
     : QWidget(parent),
       table_(PanelTableFor(language)),
       url_(settings.update_url.empty() ? UpdateUrl() : std::move(settings.update_url)),
-      label1_(new ui::Label(this)),
-      reader_([this](const net::AsyncProperty& property) { AsyncReadComplete(property); },
-              settings.limits) {
+      limits_(settings.limits),
+      label1_(new ui::Label(this)) {
     setFocusPolicy(Qt::NoFocus);
     label1_->setObjectName(QStringLiteral("Label1"));
     ui::Place(label1_, table_.label_left, table_.label_top, table_.label_width,
@@ -64,7 +63,7 @@ UpdatePanel::UpdatePanel(QWidget* parent, Language language, CheckSettings setti
     Initialize();
 }
 
-// The reader is a member, so it goes before the label it would write to.
+// The download is a member, so it goes before the label it would write to.
 UpdatePanel::~UpdatePanel() = default;
 
 void UpdatePanel::Initialize() {
@@ -72,7 +71,8 @@ void UpdatePanel::Initialize() {
 }
 
 void UpdatePanel::GetWrapper() {
-    reader_.AsyncRead(url_);
+    download_ = net::AsyncRead(
+        url_, [this](const net::AsyncProperty& property) { AsyncReadComplete(property); }, limits_);
 }
 
 void UpdatePanel::AsyncReadComplete(const net::AsyncProperty& property) {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/net/async_read.h"
+#include "platform/net/download.h"
 #include "platform/ui/controls.h"
 #include "update/language.h"
 
@@ -51,8 +51,10 @@ class UpdatePanel : public QWidget {
 
     const PanelTable& table_;
     std::string url_;
+    net::TransferLimits limits_;
     ui::Label* label1_;
-    net::AsyncReader reader_;
+    // The one download, from GetWrapper to its completion.
+    std::unique_ptr<net::Download> download_;
 };
 
 }  // namespace vantrelle::update

@@ -1,4 +1,4 @@
-#include "platform/net/async_read.h"
+#include "platform/net/download.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ std::string Text(const AsyncProperty& property) {
     return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<failed>");
 }
 
-// Collects the completions of one reader.
+// Collects the completions of the downloads it records for.
 struct Completions {
     std::vector<AsyncProperty> seen;
 
@@ -70,8 +70,7 @@ class AsyncReadTest : public ::testing::Test {
     // loop and came once: a second one would follow the first within moments.
     AsyncProperty ReadOnce(const std::string& url, TransferLimits limits = Quick()) {
         Completions completions;
-        AsyncReader reader(completions.Recorder(), limits);
-        reader.AsyncRead(url);
+        const auto download = AsyncRead(url, completions.Recorder(), limits);
         EXPECT_TRUE(completions.seen.empty()) << "completed inside AsyncRead";
         EXPECT_TRUE(completions.WaitFor(1)) << url;
         QTest::qWait(300);
@@ -177,7 +176,7 @@ TEST_F(AsyncReadTest, ConnectionsThatCannotBeMadeOrBreakFail) {
 
     const AsyncProperty cut = Read(paths::kCut);
     EXPECT_FALSE(cut.Value().has_value());
-    EXPECT_EQ(cut.Failure(), TransferFailure::kConnection);
+    EXPECT_EQ(cut.Failure(), TransferFailure::kIncomplete);
 }
 
 TEST_F(AsyncReadTest, ASilentOrStalledServerFailsAfterTheStallLimit) {
@@ -211,13 +210,13 @@ TEST_F(AsyncReadTest, ARequestThatCannotStartFailsLaterFromTheEventLoop) {
 
 TEST_F(AsyncReadTest, EachOfSeveralReadsCompletesOnceWithItsOwnOutcome) {
     Completions completions;
-    AsyncReader reader(completions.Recorder(), Quick());
+    std::vector<std::unique_ptr<Download>> downloads;
     const std::string good = server_.Url(paths::kUpdateFile);
     const std::string missing = server_.Url(paths::kNotFound);
     const std::string stalled = server_.Url(paths::kSilent);
     const std::string bad = "gopher://127.0.0.1/";
     for (const std::string& url : {good, missing, stalled, bad}) {
-        reader.AsyncRead(url);
+        downloads.push_back(AsyncRead(url, completions.Recorder(), Quick()));
     }
     ASSERT_TRUE(completions.WaitFor(4));
     // Past the stall and a moment more: the finished ones must not come back.
@@ -237,17 +236,19 @@ TEST_F(AsyncReadTest, EachOfSeveralReadsCompletesOnceWithItsOwnOutcome) {
     EXPECT_EQ(targets, (std::set<std::string>{good, missing, stalled, bad}));
 }
 
-TEST_F(AsyncReadTest, DestroyingTheReaderAbandonsItsReadsSilently) {
+TEST_F(AsyncReadTest, DestroyingTheDownloadAbandonsItSilently) {
     QtMessages messages;
     Completions completions;
     {
-        AsyncReader reader(completions.Recorder(), {.stall = 2s});
-        reader.AsyncRead(server_.Url(paths::kSilent));
-        reader.AsyncRead(server_.Url(paths::kStall));
-        reader.AsyncRead(server_.Url(paths::kTrickle));
+        std::vector<std::unique_ptr<Download>> downloads;
+        for (const char* path : {paths::kSilent, paths::kStall, paths::kTrickle}) {
+            downloads.push_back(
+                AsyncRead(server_.Url(path), completions.Recorder(), {.stall = 2s}));
+        }
         ASSERT_TRUE(QTest::qWaitFor([&] { return server_.OpenConnections() == 3; }, 5000));
         QTest::qWait(400);  // the stalled body and a trickled piece are on their way
-        reader.AsyncRead("not an address");  // its failure is posted, not yet delivered
+        // Its failure is posted, not yet delivered.
+        downloads.push_back(AsyncRead("not an address", completions.Recorder(), {.stall = 2s}));
     }
     EXPECT_TRUE(QTest::qWaitFor([&] { return server_.OpenConnections() == 0; }, 5000));
     QTest::qWait(2500);  // past the stall limit
@@ -255,22 +256,21 @@ TEST_F(AsyncReadTest, DestroyingTheReaderAbandonsItsReadsSilently) {
     EXPECT_TRUE(QtMessages::seen().empty()) << QtMessages::seen().front();
 }
 
-TEST_F(AsyncReadTest, TheCompletionHandlerMayDestroyTheReader) {
+TEST_F(AsyncReadTest, TheCompletionHandlerMayDestroyItsDownload) {
     std::vector<AsyncProperty> seen;
-    std::unique_ptr<AsyncReader> reader;
-    reader = std::make_unique<AsyncReader>(
+    std::unique_ptr<Download> download;
+    download = AsyncRead(
+        server_.Url(paths::kUpdateFile),
         [&](const AsyncProperty& property) {
             seen.push_back(property);
-            reader.reset();
+            download.reset();
         },
         Quick());
-    reader->AsyncRead(server_.Url(paths::kUpdateFile));
-    reader->AsyncRead(server_.Url(paths::kSilent));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.empty(); }, 5000));
     QTest::qWait(1500);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(Text(seen.front()), testing::kGoodUpdateFile);
-    EXPECT_EQ(reader, nullptr);
+    EXPECT_EQ(download, nullptr);
 }
 
 // The user-interface thread can be busy for a long time (a repair runs inside its button's
@@ -289,8 +289,7 @@ TEST(AsyncReadBusyThreadTest, ADownloadThatEndedWhileTheThreadWasBusyIsHandedOve
 
     Completions completions;
     {
-        AsyncReader reader(completions.Recorder(), {.stall = 1s, .total = 2s});
-        reader.AsyncRead(url);
+        const auto download = AsyncRead(url, completions.Recorder(), {.stall = 1s, .total = 2s});
         QTest::qWait(300);  // the request goes out from the event loop
         std::this_thread::sleep_for(3s);
         EXPECT_TRUE(completions.WaitFor(1, 5s));
