@@ -2,7 +2,10 @@
 
 // The welcome window: chooses the language of the run and opens the main window.
 
-#include "platform/ui/controls.h"
+#include "platform/ui/command_button.h"
+#include "platform/ui/image.h"
+#include "platform/ui/label.h"
+#include "platform/ui/option_button.h"
 #include "platform/ui/program.h"
 #include "windows/texts.h"
 
@@ -23,19 +26,19 @@ class Form1 : public ui::Window {
     void Command1_Click();  // Exit
 
     Language ChosenLanguage() const {
-        return Option1->Value() ? Language::English : Language::Farsi;
+        return Option1.Value() ? Language::English : Language::Farsi;
     }
 
-    ui::Label* Label1;
-    ui::Label* Label2;
-    ui::OptionButton* Option1;
-    ui::OptionButton* Option2;
-    ui::Label* Label5;
-    ui::Label* Label3;
-    ui::Image* Image1;
-    ui::Label* Label4;
-    ui::CommandButton* Command2;
-    ui::CommandButton* Command1;
+    ui::Label Label1;
+    ui::Label Label2;
+    ui::OptionButton Option1;
+    ui::OptionButton Option2;
+    ui::Label Label5;
+    ui::Label Label3;
+    ui::Image Image1;
+    ui::Label Label4;
+    ui::CommandButton Command2;
+    ui::CommandButton Command1;
 
   private:
     Forms& forms_;

@@ -23,7 +23,7 @@ class MainForm;
 struct Services {
     files::FileSystem* fs = nullptr;
     ui::MessageBox* box = nullptr;
-    std::function<std::vector<ui::DriveEntry>()> drives;
+    std::function<std::vector<ui::DriveEntry>()> drives;  // none: the machine's
     std::string start_folder;
     // Opens the update check window of the given language; nothing happens without it.
     std::function<void(Language)> open_update_window;
@@ -51,9 +51,5 @@ class Forms {
     ui::WindowSlot<MainForm> form2_;
     ui::WindowSlot<MainForm> form3_;
 };
-
-// The window icon and the Farsi picture, from the program's resources.
-QIcon WindowIcon();
-QPixmap FarsiPicture();
 
 }  // namespace vantrelle::windows

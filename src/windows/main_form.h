@@ -3,13 +3,14 @@
 // The main window, `Form2` in English and `Form3` in Farsi: one implementation laid
 // out and worded by its variant's table.
 
-#include <QAction>
-#include <QMenu>
 #include <string>
 
-#include "platform/ui/controls.h"
+#include "platform/ui/check_box.h"
+#include "platform/ui/command_button.h"
 #include "platform/ui/dir_list.h"
 #include "platform/ui/drive_list.h"
+#include "platform/ui/label.h"
+#include "platform/ui/menu.h"
 #include "platform/ui/program.h"
 #include "windows/forms.h"
 #include "windows/texts.h"
@@ -32,23 +33,26 @@ class MainForm : public ui::Window {
     const std::string& TargetPath() const { return target_path_; }
     const MainFormTable& table() const { return table_; }
 
-    ui::Label* Label1;
-    ui::DriveListBox* Drive1;
-    ui::CheckBox* Check1;
-    ui::CheckBox* Check2;
-    ui::Label* Label2;
-    ui::DirListBox* Dir1;
-    ui::Label* Label3;
-    ui::CommandButton* Command1;
-    QMenu* Menu;
-    QAction* Update;
-    QAction* Exit;
+  private:
+    const MainFormTable& table_;
+    Services& services_;
+
+  public:
+    ui::Label Label1;
+    ui::DriveListBox Drive1;
+    ui::CheckBox Check1;
+    ui::CheckBox Check2;
+    ui::Label Label2;
+    ui::DirListBox Dir1;
+    ui::Label Label3;
+    ui::CommandButton Command1;
+    ui::Menu Menu;
+    ui::MenuItem Update;  // `update` in Form2
+    ui::MenuItem Exit;
 
   private:
     void ShowPath();
 
-    const MainFormTable& table_;
-    Services& services_;
     std::string target_path_;
 };
 

@@ -3,18 +3,21 @@
 // Every text, font choice and position of the welcome window and of the main window,
 // in both languages. Positions and sizes are in twips.
 
-#include <QString>
 #include <array>
+#include <string>
+#include <string_view>
 
+#include "platform/ui/types.h"
 #include "update/language.h"
 
 namespace vantrelle::windows {
 
 using vantrelle::Language;
 
-struct Twips {
-    int left, top, width, height;
-};
+using Twips = ui::Rect;
+
+// Tahoma 8.25 pt with the Arabic character set: the font of the Farsi texts.
+inline const ui::Font kTahoma{"Tahoma", 8.25, false, ui::kArabicCharset};
 
 // The main window: `Form2` in English, `Form3` in Farsi. One implementation reads the
 // variant's table.
@@ -24,11 +27,11 @@ struct MainFormTable {
     const char* update_item_name;  // "update" / "Update"
     int client_width, client_height;
     Twips label1, drive1, check1, check2, label2, dir1, label3, command1;
-    QString label1_text, check1_text, check2_text, command1_text;
-    QString menu_text, update_text, exit_text;
-    QString path_prefix, status_line1, status_line2;
-    QString warning_line1, warning_line2, warning_line3, warning_title;
-    QString success_text, error_text, outcome_title;
+    std::string label1_text, check1_text, check2_text, command1_text;
+    std::string menu_text, update_text, exit_text;
+    std::string path_prefix, status_line1, status_line2;
+    std::string warning_line1, warning_line2, warning_line3, warning_title;
+    std::string success_text, error_text, outcome_title;
     // Focus order, labels included where they hold a place.
     std::array<const char*, 8> tab_order;
 };
@@ -40,20 +43,22 @@ const MainFormTable& MainFormTableFor(Language language);
 // The welcome window: what stays the same in both languages, and what `ApplyLanguage`
 // changes.
 struct Form1Texts {
-    QString label1, label2, option1, label5;
+    std::string label1, label2, option1, label5;
 };
 const Form1Texts& Form1FixedTexts();
 
 struct Form1LanguageTexts {
-    QString explanation_line1, explanation_line2;
+    std::string explanation_line1, explanation_line2;
     int alignment;  // 0 left, 1 right
     bool right_to_left;
-    QString exit_text, continue_text;
+    std::string exit_text, continue_text;
     bool image_visible;
 };
 const Form1LanguageTexts& Form1TextsFor(Language language);
 
 // Four lines joined by CR LF: the author, a rule, the web site, the contact address.
-QString Credits();
+// The site's host name is shown without a port, and the address is at that host.
+std::string Credits(std::string_view site_host);
+std::string Credits();
 
 }  // namespace vantrelle::windows

@@ -4,12 +4,12 @@
 // (fixed), E: and F: (removable), a scripted message box, and counters for the
 // program's end and for the update command.
 
-#include <QCoreApplication>
-#include <QStringList>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "platform/ui/driver.h"
 #include "support/memory_volume.h"
 #include "support/scripted_message_box.h"
 #include "windows/form1.h"
@@ -36,9 +36,6 @@ class WindowsHarness {
   public:
     WindowsHarness();
 
-    std::string Utf8(const QString& text) { return text.toUtf8().toStdString(); }
-    void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
     testing::MemoryVolume volume;
     ObservedMessageBox box;
     int quits = 0;
@@ -46,17 +43,5 @@ class WindowsHarness {
     ui::Program program{[this] { ++quits; }};
     std::unique_ptr<Forms> forms;
 };
-
-// The names of `window`'s controls, among `names`, in the order Tab visits them,
-// starting from the first of `names`.
-QStringList FocusOrder(QWidget* window, const QStringList& names);
-
-// The controls of `window` whose caption the font cannot show whole: a label whose
-// wrapped text needs more room than the label has, a check box, option button or
-// button whose text is wider than its box.
-QStringList ClippedCaptions(QWidget* window);
-
-// The geometry of the named control of `window`'s client area, in pixels.
-QRect GeometryOf(QWidget* window, const char* name);
 
 }  // namespace vantrelle::windows

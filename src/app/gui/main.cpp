@@ -1,34 +1,28 @@
 // The desktop program: opens on the welcome window. It takes no command line and keeps
-// no settings; the arguments go to Qt alone (for instance -platform).
+// no settings; the arguments go to the toolkit alone (for instance Qt's -platform).
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/files/files.h"
-#include "platform/ui/layout.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/program.h"
-#include "platform/ui/qt_message_box.h"
 #include "update/window/update_window.h"
 #include "windows/form1.h"
 #include "windows/forms.h"
 
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vantrelle"));
-    QApplication::setDesktopFileName(QStringLiteral("vantrelle"));
-    // The windows decide when the program ends: the last one unloaded, or End.
-    QApplication::setQuitOnLastWindowClosed(false);
-    vantrelle::ui::InstallFonts();
-    QApplication::setWindowIcon(vantrelle::windows::WindowIcon());
+    vantrelle::ui::Application application(argc, argv);
 
     auto fs = vantrelle::files::OpenNativeFileSystem();
-    vantrelle::ui::QtMessageBox box;
+    auto box = vantrelle::ui::NewScreenMessageBox();
     vantrelle::ui::Program program;
     vantrelle::windows::Services services;
     services.fs = fs.get();
-    services.box = &box;
-    services.start_folder = QFile::encodeName(QDir::currentPath()).toStdString();
+    services.box = box.get();
+    std::error_code error;
+    const std::u8string start = std::filesystem::current_path(error).u8string();
+    services.start_folder.assign(start.begin(), start.end());
     vantrelle::update::UpdateWindows update_windows(program);
     services.open_update_window = [&update_windows](vantrelle::Language language) {
         update_windows.Open(language);
@@ -38,5 +32,5 @@ int main(int argc, char* argv[]) {
     if (forms.form1().Show() == nullptr) {
         return 0;
     }
-    return QApplication::exec();
+    return application.Run();
 }

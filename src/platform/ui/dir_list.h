@@ -1,44 +1,40 @@
 #pragma once
 
-// The folder list: the ancestors of `Path`, the folder itself, and its sub-folders,
-// hidden ones included. Opening an entry (double click or Enter) moves the list there.
-// Paths are the file system's own byte strings.
+// The folder list. Its top is the root of the drive that holds `Path` ("E:\", or the
+// mount point on Linux); below it the folders from there down to `Path`, then `Path`'s
+// sub-folders, hidden ones included, files never. Nothing above the drive's root is
+// shown, so the user cannot leave the drive. Opening an entry (double click, or Enter)
+// moves the list there; selecting one without opening it changes nothing. Paths are
+// the file system's own byte strings.
 
-#include <QTreeWidget>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/files/files.h"
+#include "platform/ui/program.h"
+#include "platform/ui/types.h"
 
 namespace vantrelle::ui {
 
-class DirListBox : public QTreeWidget {
+class DirListBox : public Control {
   public:
-    DirListBox(files::FileSystem& fs, QWidget* parent);
+    DirListBox(Window& window, std::string name, Rect at, files::FileSystem& fs);
 
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const;
 
-    // Moves the list to `path`; a drive ("E:") means its root. When that is another
-    // place than the current one, `Change` runs before this returns.
+    // Moves the list to `path`; a drive ("E:") means its root, and the drive that holds
+    // `path` becomes the top. When that is another place than the current one, `Change`
+    // runs before this returns; the same place raises nothing.
     void SetPath(const std::string& path);
 
-    // Why the current folder could not be listed, or "" when it could.
-    const QString& ListingError() const { return listing_error_; }
-
-    // The sub-folders shown, as full paths.
+    // The sub-folders of `Path` as shown, in their order, as full paths.
     std::vector<std::string> SubFolderPaths() const;
+    // Why `Path` could not be listed (the list shows it too), or "" when it could.
+    const std::string& ListingError() const;
 
+    // `Path` changed, by the user opening a folder or by code.
     std::function<void()> Change;
-
-  private:
-    std::string Normalized(const std::string& path) const;
-    std::string Join(const std::string& folder, const std::string& name) const;
-    void Fill();
-
-    files::FileSystem& fs_;
-    std::string path_;
-    QString listing_error_;
 };
 
 }  // namespace vantrelle::ui

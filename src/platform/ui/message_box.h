@@ -1,8 +1,11 @@
 #pragma once
 
 // The modal message box every part of the program reports through. The style is the
-// sum of a button set and an icon; the first button is the default.
+// sum of a button set and an icon; the first button is the default. On screen the box
+// is modal to the whole program, shows its text as plain text and reads left to right,
+// kept to the left, in every language.
 
+#include <memory>
 #include <string>
 
 namespace vantrelle::ui {
@@ -31,5 +34,8 @@ class MessageBox {
     // Texts are UTF-8; a name inside them may carry bytes that are not.
     virtual int MsgBox(const std::string& text, int style, const std::string& title) = 0;
 };
+
+// The box on screen, of the toolkit of the build.
+std::unique_ptr<MessageBox> NewScreenMessageBox();
 
 }  // namespace vantrelle::ui

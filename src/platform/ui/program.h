@@ -1,26 +1,61 @@
 #pragma once
 
-// The program's windows and their lifetime. Each window class has one slot, made on
-// first use and kept for the run: `Show` loads a window that is not loaded (its
-// `Form_Load` runs before it is displayed) and otherwise only brings it up again;
-// `Unload` destroys it and the next `Show` loads it afresh. Closing a window from its
-// title bar unloads it. `End` closes every window at once; the program also ends when
-// its last window has been unloaded.
+// The program and its windows.
+//
+// A window class derives from `Window`, makes its controls in its constructor and
+// handles their events in its own members. Each class has one `WindowSlot`: `Show`
+// loads the window when it is not loaded (constructor, then `Form_Load`, then it is
+// displayed) and otherwise only brings it up again. `Unload` destroys the window and
+// its controls once the handler that asked for it has returned; the next `Show` loads
+// it afresh. Closing a window from its title bar unloads it. `End` closes every window
+// at once and no handler runs after it; the program also ends when its last window has
+// been unloaded.
+//
+// Every event is delivered on the one user-interface thread, one at a time; a handler
+// runs to its end before the next event, apart from the events it raises itself by
+// changing a control, which run before the change returns.
 
-#include <QMainWindow>
-#include <QPointer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ui/types.h"
 
 namespace vantrelle::ui {
 
+class Control;
 class Window;
+
+// The toolkit, started once per process before any window and running the event loop.
+// `argc` and `argv` carry the toolkit's own options only; the program takes none.
+class Application {
+  public:
+    Application(int& argc, char** argv);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Runs the event loop until a program ends; returns the process's exit status.
+    int Run();
+
+    struct Native;
+
+  private:
+    std::unique_ptr<Native> native_;
+};
 
 class Program {
   public:
     // `quit` is called once, when the program ends; by default it leaves the event loop.
     explicit Program(std::function<void()> quit = {});
+    // Destroys every window still alive, loaded or waiting to be destroyed.
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
 
     void Unload(Window& window);
     void End();
@@ -28,50 +63,89 @@ class Program {
     bool ended() const { return ended_; }
     int loaded_count() const { return static_cast<int>(loaded_.size()); }
 
+    struct Native;
+    Native& native() const { return *native_; }
+
   private:
     template <class T>
     friend class WindowSlot;
-    friend class Window;
-    void Loaded(Window& window);
+    // Takes ownership of a window that is about to be loaded.
+    void Adopt(std::unique_ptr<Window> window);
     void Quit();
 
+    std::unique_ptr<Native> native_;
     std::function<void()> quit_;
     std::set<Window*> loaded_;
     bool ended_ = false;
 };
 
-class Window : public QMainWindow {
-  public:
-    explicit Window(Program& program);
-    ~Window() override;
+enum class Border {
+    kFixedSingle,  // a main window: fixed size, single line
+    kFixedDialog,  // a dialog frame: fixed size
+};
 
-    // Runs once per load, after the controls exist and before the window is shown.
+// Every window carries the program's icon.
+struct WindowStyle {
+    std::string name;     // the window class, "Form1" or "enUpdateor"
+    std::string caption;  // the title, read left to right in every language
+    int client_width = 0;
+    int client_height = 0;  // twips; a menu bar comes on top of the client area
+    Border border = Border::kFixedSingle;
+    bool minimize_button = false;          // never a maximize button; always the close box
+    std::optional<Point> client_position;  // twips on the screen; none: the system's
+};
+
+class Window {
+  public:
+    Window(Program& program, const WindowStyle& style);
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // Runs once per load, after the constructor and before the window is displayed.
     virtual void Form_Load() {}
 
+    // Displays the window modeless and without an owner, or brings it up again.
+    void Show();
     void Unload() { program_.Unload(*this); }
     bool unloaded() const { return unloaded_; }
 
-    // Makes the client area, `width` x `height` twips and the parent of every control;
-    // a menu bar comes on top of it, and the window keeps to its size.
-    QWidget* MakeClientArea(int width, int height);
-    Program& program() { return program_; }
+    // The focus order, first to last, by control name; labels keep their place without
+    // taking focus. The first control that takes focus gets it.
+    void SetTabOrder(const std::vector<std::string>& names);
 
-  protected:
-    void closeEvent(QCloseEvent* event) override;
+    const std::string& Name() const { return name_; }
+    const std::string& Caption() const { return caption_; }
+    Program& program() const { return program_; }
+    // The control of this window with that name, or nullptr.
+    Control* FindControl(std::string_view name) const;
+
+    struct Native;
+    Native& native() const { return *native_; }
 
   private:
+    friend class Control;
     friend class Program;
+    template <class T>
+    friend class WindowSlot;
+
     Program& program_;
+    std::string name_;
+    std::string caption_;
+    std::vector<Control*> controls_;
     bool unloaded_ = false;
+    // Lives as long as the window; slots hold it weakly to know when the window is gone.
+    std::shared_ptr<Window*> alive_ = std::make_shared<Window*>(this);
+    std::unique_ptr<Native> native_;
 };
 
+// The one instance of a window class, made on first use.
 template <class T>
 class WindowSlot {
   public:
     using Factory = std::function<std::unique_ptr<T>()>;
 
     WindowSlot(Program& program, Factory make) : program_(program), make_(std::move(make)) {}
-    ~WindowSlot() { delete window_.data(); }
     WindowSlot(const WindowSlot&) = delete;
     WindowSlot& operator=(const WindowSlot&) = delete;
 
@@ -82,33 +156,74 @@ class WindowSlot {
             return nullptr;
         }
         if (T* window = Loaded()) {
-            window->show();
-            window->raise();
-            window->activateWindow();
+            window->Show();
             return window;
         }
-        window_ = make_().release();
-        program_.Loaded(*window_);
-        window_->Form_Load();
-        if (T* window = Loaded()) {
-            window->show();
-            return window;
+        std::unique_ptr<T> made = make_();
+        T* window = made.get();
+        alive_ = window->alive_;
+        program_.Adopt(std::move(made));
+        window->Form_Load();
+        if (Loaded() != window) {
+            return nullptr;
         }
-        return nullptr;
+        window->Show();
+        return window;
     }
 
     void Unload() {
         if (T* window = Loaded()) {
-            program_.Unload(*window);
+            window->Unload();
         }
     }
 
-    T* Loaded() const { return window_ && !window_->unloaded() ? window_.data() : nullptr; }
+    T* Loaded() const {
+        const std::shared_ptr<Window*> alive = alive_.lock();
+        if (!alive || (*alive)->unloaded()) {
+            return nullptr;
+        }
+        return static_cast<T*>(*alive);
+    }
 
   private:
     Program& program_;
     Factory make_;
-    QPointer<T> window_;
+    std::weak_ptr<Window*> alive_;
+};
+
+// What every control of a window has. A control is made by its window's constructor,
+// placed at a rectangle of the client area in twips, and named like the window's
+// member ("Command1"); one made later lies in front of those made before.
+class Control {
+  public:
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    const std::string& Name() const { return name_; }
+    Window& window() const { return window_; }
+
+    // The control's own setting, also while its window is not on screen.
+    void SetVisible(bool visible);
+    bool Visible() const;
+
+    void SetFont(const Font& font);
+
+    // Right-to-left reading; a check box or an option button then has its box on the
+    // right of its text.
+    void SetRightToLeft(bool right_to_left);
+    bool RightToLeft() const;
+
+    struct Native;
+    Native& native() const { return *native_; }
+
+  protected:
+    Control(Window& window, std::string name, std::unique_ptr<Native> native);
+
+  private:
+    Window& window_;
+    std::string name_;
+    std::unique_ptr<Native> native_;
 };
 
 }  // namespace vantrelle::ui

@@ -1,8 +1,7 @@
 #include "update/window/update_panel.h"
 
-#include <QColor>
+#include <algorithm>
 
-#include "platform/ui/layout.h"
 #include "update/check.h"
 
 namespace vantrelle::update {
@@ -12,32 +11,36 @@ namespace {
 const PanelTable kUserControl1{
     .language = Language::English,
     .name = "UserControl1",
-    .label_left = 0,
-    .label_top = 120,
-    .label_width = 5775,
-    .label_height = 2895,
+    .label1 = {0, 120, 5775, 2895},
     .arial_bold_12 = false,
     .alignment = ui::kAlignLeft,
     .right_to_left = false,
-    .waiting_text = QStringLiteral("Please wait ...\r\nChecking for update"),
+    .waiting_text = "Please wait ...\r\nChecking for update",
 };
 
 const PanelTable kUserControl2{
     .language = Language::Farsi,
     .name = "UserControl2",
-    .label_left = 120,
-    .label_top = 120,
-    .label_width = 5775,
-    .label_height = 2895,
+    .label1 = {120, 120, 5775, 2895},
     .arial_bold_12 = true,
     .alignment = ui::kAlignRight,
     .right_to_left = true,
-    .waiting_text = QStringLiteral(u"\u0644\u0637\u0641\u0627 \u0635\u0628\u0631 "
-                                   u"\u06A9\u0646\u064A\u062F ...\r\n"
-                                   u"\u062F\u0631 \u062D\u0627\u0644 "
-                                   u"\u0628\u0631\u0631\u0633\u064A \u0628\u0631\u0627\u064A "
-                                   u"\u0646\u0633\u062E\u0647 \u062C\u062F\u064A\u062F"),
+    .waiting_text = reinterpret_cast<const char*>(
+        u8"\u0644\u0637\u0641\u0627 \u0635\u0628\u0631 \u06A9\u0646\u064A\u062F ...\r\n"
+        u8"\u062F\u0631 \u062D\u0627\u0644 \u0628\u0631\u0631\u0633\u064A "
+        u8"\u0628\u0631\u0627\u064A \u0646\u0633\u062E\u0647 \u062C\u062F\u064A\u062F"),
 };
+
+const ui::Font kArialBold12{"Arial", 12, true, ui::kArabicCharset};
+
+// The label's rectangle in the window: its place in the panel, cut at the panel's edges.
+ui::Rect InWindow(const ui::Rect& panel, const ui::Rect& label) {
+    const int left = panel.left + label.left;
+    const int top = panel.top + label.top;
+    const int right = std::min(left + label.width, panel.left + panel.width);
+    const int bottom = std::min(top + label.height, panel.top + panel.height);
+    return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
+}
 
 }  // namespace
 
@@ -45,29 +48,24 @@ const PanelTable& PanelTableFor(Language language) {
     return language == Language::Farsi ? kUserControl2 : kUserControl1;
 }
 
-UpdatePanel::UpdatePanel(QWidget* parent, Language language, CheckSettings settings)
-    : QWidget(parent),
-      table_(PanelTableFor(language)),
+UpdatePanel::UpdatePanel(ui::Window& window, std::string name, ui::Rect at, Language language,
+                         CheckSettings settings)
+    : table_(PanelTableFor(language)),
+      name_(std::move(name)),
+      at_(at),
       url_(settings.update_url.empty() ? UpdateUrl() : std::move(settings.update_url)),
       limits_(settings.limits),
-      label1_(new ui::Label(this)) {
-    setFocusPolicy(Qt::NoFocus);
-    label1_->setObjectName(QStringLiteral("Label1"));
-    ui::Place(label1_, table_.label_left, table_.label_top, table_.label_width,
-              table_.label_height);
+      label1_(window, "Label1", InWindow(at, table_.label1)) {
     if (table_.arial_bold_12) {
-        label1_->setFont(ui::ArialBold12());
+        label1_.SetFont(kArialBold12);
     }
-    label1_->SetRightToLeft(table_.right_to_left);
-    label1_->SetAlignment(table_.alignment);
+    label1_.SetRightToLeft(table_.right_to_left);
+    label1_.SetAlignment(table_.alignment);
     Initialize();
 }
 
-// The download is a member, so it goes before the label it would write to.
-UpdatePanel::~UpdatePanel() = default;
-
 void UpdatePanel::Initialize() {
-    label1_->SetCaption(table_.waiting_text);
+    label1_.SetCaption(table_.waiting_text);
 }
 
 void UpdatePanel::GetWrapper() {
@@ -77,8 +75,8 @@ void UpdatePanel::GetWrapper() {
 
 void UpdatePanel::AsyncReadComplete(const net::AsyncProperty& property) {
     const Message message = CheckMessage(property.Value(), table_.language);
-    label1_->SetForeColor(QColor(message.colour.red, message.colour.green, message.colour.blue));
-    label1_->SetCaption(QString::fromStdString(message.text));
+    label1_.SetForeColor({message.colour.red, message.colour.green, message.colour.blue});
+    label1_.SetCaption(message.text);
 }
 
 }  // namespace vantrelle::update

@@ -4,13 +4,12 @@
 // panel and a Close button. Loading the window shows it and starts the panel's check;
 // closing it, by the button or the title bar, unloads it and abandons the check.
 
-#include <QPoint>
-#include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
-#include "platform/ui/controls.h"
+#include "platform/ui/command_button.h"
 #include "platform/ui/program.h"
 #include "update/language.h"
 #include "update/window/update_panel.h"
@@ -20,13 +19,13 @@ namespace vantrelle::update {
 struct WindowTable {
     Language language;
     const char* name;  // the window's class name
-    QString caption;
-    int client_width, client_height;        // twips
-    std::optional<QPoint> client_position;  // twips; none: the system's
-    QString close_caption;
-    int close_left, close_top, close_width, close_height;  // twips
-    const char* panel_name;                                // the hosted panel's name
-    int panel_left, panel_top, panel_width, panel_height;  // twips
+    std::string caption;
+    int client_width, client_height;           // twips
+    std::optional<ui::Point> client_position;  // twips; none: the system's
+    std::string close_caption;
+    ui::Rect close;          // twips
+    const char* panel_name;  // the hosted panel's name
+    ui::Rect panel;          // twips
 };
 const WindowTable& WindowTableFor(Language language);
 
@@ -37,16 +36,16 @@ class UpdateWindow : public ui::Window {
     void Form_Load() override;
     void Command1_Click();
 
-    ui::CommandButton* Command1() const { return command1_; }
-    UpdatePanel* Panel() const { return panel_; }
-    QWidget* Client() const { return client_; }
+    ui::CommandButton& Command1() { return command1_; }
+    UpdatePanel& Panel() { return panel_; }
     const WindowTable& table() const { return table_; }
 
   private:
     const WindowTable& table_;
-    QWidget* client_;
-    UpdatePanel* panel_;
-    ui::CommandButton* command1_;
+    // The panel first and the button after it: where the English panel reaches over the
+    // button, the button lies in front.
+    UpdatePanel panel_;
+    ui::CommandButton command1_;
 };
 
 // One window per language, each made on first use: opening a window that is open only

@@ -1,28 +1,22 @@
-// The drive list and the folder list over the in-memory volume.
+// The drive list and the folder list, over the in-memory volume and the machine's own.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTest>
+#include <algorithm>
+#include <filesystem>
 
+#include "contract_window.h"
 #include "platform/ui/dir_list.h"
 #include "platform/ui/drive_list.h"
+#include "platform/ui/driver.h"
 #include "support/memory_volume.h"
 
 namespace vantrelle::ui {
 namespace {
 
-using testing::MemoryVolume;
-using testing::Op;
-
-QStringList Texts(QTreeWidgetItem* parent) {
-    QStringList texts;
-    for (int i = 0; i < parent->childCount(); ++i) {
-        texts.append(parent->child(i)->text(0));
-    }
-    return texts;
-}
+using vantrelle::testing::MemoryVolume;
+using vantrelle::testing::Op;
 
 class DirListTest : public ::testing::Test {
   protected:
@@ -37,8 +31,9 @@ class DirListTest : public ::testing::Test {
     }
 
     MemoryVolume volume;
-    QWidget window;
-    DirListBox list{volume, &window};
+    Program program{[] {}};
+    Window window{program, testing::TestWindowStyle()};
+    DirListBox list{window, "Dir1", {120, 120, 2175, 2115}, volume};
     std::vector<std::string> changes;
 };
 
@@ -47,75 +42,101 @@ TEST_F(DirListTest, ADriveMeansItsRootAndTheSamePlaceRaisesNothing) {
     EXPECT_EQ(list.Path(), "E:\\");
     list.SetPath("E:\\");
     list.SetPath("E:");
-    EXPECT_EQ(changes, (std::vector<std::string>{"E:\\"}));
+    EXPECT_EQ(changes, (std::vector<std::string>{"E:\\"})) << "raised before SetPath returned";
 
     list.SetPath("E:\\docs\\");
     EXPECT_EQ(list.Path(), "E:\\docs");
     EXPECT_EQ(changes.size(), 2u);
 }
 
-TEST_F(DirListTest, ShowsAncestorsAndSubFoldersHiddenOnesIncludedButNoFiles) {
+TEST_F(DirListTest, ShowsSubFoldersHiddenOnesIncludedButNoFilesInNameOrder) {
     list.SetPath("E:\\docs");
-    ASSERT_EQ(list.topLevelItemCount(), 1);
-    QTreeWidgetItem* root = list.topLevelItem(0);
-    EXPECT_EQ(root->text(0), QStringLiteral("E:\\"));
-    ASSERT_EQ(root->childCount(), 1);
-    QTreeWidgetItem* docs = root->child(0);
-    EXPECT_EQ(docs->text(0), QStringLiteral("docs"));
-    EXPECT_EQ(list.currentItem(), docs);
-    EXPECT_EQ(Texts(docs), (QStringList{"2024", "Archive"}));
+    EXPECT_EQ(driver::Entries(list),
+              (std::vector<std::string>{"E:\\", "  docs", "    2024", "    Archive"}));
     EXPECT_EQ(list.SubFolderPaths(),
               (std::vector<std::string>{"E:\\docs\\2024", "E:\\docs\\Archive"}));
-
     list.SetPath("E:");
-    EXPECT_EQ(Texts(list.topLevelItem(0)), (QStringList{"alpha", "docs", "Zeta"}));
+    EXPECT_EQ(list.SubFolderPaths(),
+              (std::vector<std::string>{"E:\\alpha", "E:\\docs", "E:\\Zeta"}));
 }
 
-TEST_F(DirListTest, OpeningAFolderMovesThereAndSelectingOneDoesNot) {
+TEST_F(DirListTest, OpeningAFolderMovesThereAndAnAncestorGoesBackUp) {
     list.SetPath("E:\\docs");
-    QTreeWidgetItem* archive = list.currentItem()->child(1);
-    list.setCurrentItem(archive);
-    EXPECT_EQ(list.Path(), "E:\\docs");
-
-    emit list.itemActivated(archive, 0);
+    ASSERT_TRUE(driver::Open(list, "E:\\docs\\Archive"));
     EXPECT_EQ(list.Path(), "E:\\docs\\Archive");
+    EXPECT_EQ(changes.back(), "E:\\docs\\Archive");
 
-    // Enter on an ancestor goes back up.
-    list.setCurrentItem(list.topLevelItem(0));
-    QTest::keyClick(&list, Qt::Key_Return);
+    ASSERT_TRUE(driver::Open(list, "E:\\"));
     EXPECT_EQ(list.Path(), "E:\\");
     EXPECT_EQ(changes.back(), "E:\\");
 }
 
 TEST_F(DirListTest, ADriveThatIsNotReadyShowsWhyAndTheListStaysUsable) {
     volume.AddDrive('F');
-    volume.FailOn(Op::GetFolder, "F:\\", 1, testing::kNotReady, "The device is not ready.",
-                  MemoryVolume::kEveryTime);
+    volume.FailOn(Op::GetFolder, "F:\\", 1, vantrelle::testing::kNotReady,
+                  "The device is not ready.", MemoryVolume::kEveryTime);
     list.SetPath("F:");
     EXPECT_EQ(list.Path(), "F:\\");
-    EXPECT_EQ(list.ListingError(), QStringLiteral("The device is not ready."));
+    EXPECT_EQ(list.ListingError(), "The device is not ready.");
     EXPECT_TRUE(list.SubFolderPaths().empty());
 
     list.SetPath("E:");
-    EXPECT_TRUE(list.ListingError().isEmpty());
+    EXPECT_TRUE(list.ListingError().empty());
     EXPECT_EQ(list.SubFolderPaths().size(), 3u);
 }
 
-TEST_F(DirListTest, ANameThatIsNotUtf8IsShownReadablyAndOpenedByItsOwnBytes) {
+TEST_F(DirListTest, ANameThatIsNotUtf8IsOpenedByItsOwnBytes) {
     volume.AddFolder("E:\\caf\xe9");
     list.SetPath("E:");
     const auto paths = list.SubFolderPaths();
     ASSERT_NE(std::find(paths.begin(), paths.end(), "E:\\caf\xe9"), paths.end());
-    EXPECT_TRUE(Texts(list.topLevelItem(0)).contains(QStringLiteral("caf") + QChar(0xFFFD)));
+    ASSERT_TRUE(driver::Open(list, "E:\\caf\xe9"));
+    EXPECT_EQ(list.Path(), "E:\\caf\xe9");
 }
 
+#ifndef _WIN32
+// The mount point that holds `path`, found by where the device number changes.
+std::string MountPointOf(std::filesystem::path path) {
+    struct stat own {};
+    stat(path.c_str(), &own);
+    while (path.has_parent_path() && path.parent_path() != path) {
+        struct stat parent {};
+        if (stat(path.parent_path().c_str(), &parent) != 0 || parent.st_dev != own.st_dev) {
+            break;
+        }
+        path = path.parent_path();
+    }
+    return path.string();
+}
+
+TEST(DirListOnThisMachine, TheTopIsTheDrivesMountPointAndNothingAboveItCanBeOpened) {
+    // /proc is a mount point of its own on every Linux machine; /proc/1 lies on it.
+    auto fs = files::OpenNativeFileSystem();
+    Program program([] {});
+    Window window(program, testing::TestWindowStyle());
+    DirListBox list(window, "Dir1", {120, 120, 2175, 2115}, *fs);
+    ASSERT_EQ(MountPointOf("/proc/1"), "/proc");
+    list.SetPath("/proc/1");
+    EXPECT_EQ(list.Path(), "/proc/1");
+    ASSERT_GE(driver::Entries(list).size(), 2u);
+    EXPECT_EQ(driver::Entries(list)[0], "/proc");
+    EXPECT_EQ(driver::Entries(list)[1], "  1");
+    EXPECT_FALSE(driver::Open(list, "/")) << "the system's root lies above the drive";
+    ASSERT_TRUE(driver::Open(list, "/proc"));
+    EXPECT_EQ(list.Path(), "/proc");
+    EXPECT_FALSE(driver::Open(list, "/"));
+}
+#endif
+
 TEST(DriveListTest, StartsOnTheFirstRemovableDriveAndReportsChanges) {
-    QWidget window;
+    Program program([] {});
+    Window window(program, testing::TestWindowStyle());
     DriveListBox drives(
-        {{"C:", "c: [System]", false}, {"E:", "e: [STICK]", true}, {"F:", {}, true}}, &window);
+        window, "Drive1", {1320, 120, 1575, 315},
+        {{"C:", "c: [System]", false}, {"E:", "e: [STICK]", true}, {"F:", {}, true}});
     EXPECT_EQ(drives.Drive(), "E:");
-    EXPECT_EQ(drives.itemText(0), QStringLiteral("c: [System]"));
-    EXPECT_EQ(drives.itemText(2), QStringLiteral("F:"));
+    EXPECT_EQ(driver::Entries(drives),
+              (std::vector<std::string>{"c: [System]", "e: [STICK]", "F:"}));
 
     int changes = 0;
     drives.Change = [&] { ++changes; };
@@ -124,8 +145,14 @@ TEST(DriveListTest, StartsOnTheFirstRemovableDriveAndReportsChanges) {
     drives.SetDrive("F:");
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(drives.Drive(), "F:");
+    drives.SetDrive("Q:");
+    EXPECT_EQ(drives.Drive(), "F:");
+    driver::SelectDrive(drives, "C:");
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(drives.Drive(), "C:");
 
-    DriveListBox fixed({{"/", {}, false}, {"/home", {}, false}}, &window);
+    DriveListBox fixed(window, "Drive2", {1320, 600, 1575, 315},
+                       {{"/", {}, false}, {"/home", {}, false}});
     EXPECT_EQ(fixed.Drive(), "/");
 }
 
@@ -135,11 +162,12 @@ TEST(DriveListTest, TheMachinesDrivesAreUsableRootsWithoutPseudoFileSystems) {
     bool seen_fixed = false;
     for (const DriveEntry& drive : drives) {
         EXPECT_FALSE(drive.drive.empty());
-        EXPECT_TRUE(QDir(QFile::decodeName(QByteArray::fromStdString(drive.drive))).exists())
-            << drive.drive;
+        EXPECT_TRUE(std::filesystem::is_directory(drive.drive)) << drive.drive;
+#ifndef _WIN32
         for (const char* pseudo : {"/proc", "/sys", "/dev"}) {
             EXPECT_NE(drive.drive.rfind(pseudo, 0), 0u) << drive.drive;
         }
+#endif
         if (!drive.removable) {
             seen_fixed = true;
         } else {

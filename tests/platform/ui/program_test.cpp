@@ -5,42 +5,46 @@
 
 #include <gtest/gtest.h>
 
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QPointer>
+#include "contract_window.h"
+#include "platform/ui/driver.h"
 
 namespace vantrelle::ui {
 namespace {
 
 class Probe : public Window {
   public:
-    Probe(Program& program, int* loads, bool* visible_during_load)
-        : Window(program), loads_(loads), visible_during_load_(visible_during_load) {}
+    Probe(Program& program, int* loads, bool* on_screen_during_load, int* destroyed)
+        : Window(program, testing::TestWindowStyle()),
+          loads_(loads),
+          on_screen_during_load_(on_screen_during_load),
+          destroyed_(destroyed) {}
+    ~Probe() override { ++*destroyed_; }
     void Form_Load() override {
         ++*loads_;
-        *visible_during_load_ = isVisible();
+        *on_screen_during_load_ = driver::IsOnScreen(*this);
     }
 
   private:
     int* loads_;
-    bool* visible_during_load_;
+    bool* on_screen_during_load_;
+    int* destroyed_;
 };
 
 class ProgramTest : public ::testing::Test {
   protected:
-    void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
     int quits = 0;
     int loads_a = 0, loads_b = 0;
-    bool visible_during_load = true;
-    int made = 0;
+    bool on_screen_during_load = true;
+    int made = 0, destroyed = 0;
     Program program{[this] { ++quits; }};
     WindowSlot<Probe> a{program, [this] {
                             ++made;
-                            return std::make_unique<Probe>(program, &loads_a, &visible_during_load);
+                            return std::make_unique<Probe>(program, &loads_a,
+                                                           &on_screen_during_load, &destroyed);
                         }};
     WindowSlot<Probe> b{program, [this] {
-                            return std::make_unique<Probe>(program, &loads_b, &visible_during_load);
+                            return std::make_unique<Probe>(program, &loads_b,
+                                                           &on_screen_during_load, &destroyed);
                         }};
 };
 
@@ -48,8 +52,8 @@ TEST_F(ProgramTest, ShowLoadsOnceAndRunsTheLoadHandlerBeforeTheWindowIsDisplayed
     Probe* first = a.Show();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(loads_a, 1);
-    EXPECT_FALSE(visible_during_load);
-    EXPECT_TRUE(first->isVisible());
+    EXPECT_FALSE(on_screen_during_load);
+    EXPECT_TRUE(driver::IsOnScreen(*first));
 
     EXPECT_EQ(a.Show(), first);
     EXPECT_EQ(loads_a, 1);
@@ -57,14 +61,15 @@ TEST_F(ProgramTest, ShowLoadsOnceAndRunsTheLoadHandlerBeforeTheWindowIsDisplayed
     EXPECT_EQ(program.loaded_count(), 1);
 }
 
-TEST_F(ProgramTest, UnloadDestroysTheWindowAndTheNextShowLoadsItAfresh) {
-    QPointer<Probe> first = a.Show();
+TEST_F(ProgramTest, UnloadDestroysTheWindowAfterTheHandlerAndTheNextShowLoadsItAfresh) {
+    Probe* first = a.Show();
     b.Show();
     a.Unload();
     EXPECT_EQ(a.Loaded(), nullptr);
-    EXPECT_FALSE(first->isVisible());
-    FlushDeletes();
-    EXPECT_TRUE(first.isNull());
+    EXPECT_FALSE(driver::IsOnScreen(*first));
+    EXPECT_EQ(destroyed, 0) << "not while the handler that unloaded it may still run";
+    driver::ProcessEvents();
+    EXPECT_EQ(destroyed, 1);
     EXPECT_EQ(quits, 0);
 
     Probe* second = a.Show();
@@ -76,31 +81,41 @@ TEST_F(ProgramTest, UnloadDestroysTheWindowAndTheNextShowLoadsItAfresh) {
 TEST_F(ProgramTest, ClosingFromTheTitleBarUnloadsAndTheLastWindowEndsTheProgram) {
     a.Show();
     b.Show();
-    EXPECT_TRUE(a.Loaded()->close());
+    driver::Close(*a.Loaded());
     EXPECT_EQ(a.Loaded(), nullptr);
     EXPECT_EQ(quits, 0);
-    EXPECT_TRUE(b.Loaded()->close());
+    driver::Close(*b.Loaded());
     EXPECT_EQ(quits, 1);
     EXPECT_TRUE(program.ended());
     EXPECT_EQ(a.Show(), nullptr);
 }
 
 TEST_F(ProgramTest, EndClosesEveryWindowAtOnceAndNothingLoadsAfterIt) {
-    QPointer<Probe> first = a.Show();
-    QPointer<Probe> second = b.Show();
+    Probe* first = a.Show();
+    Probe* second = b.Show();
     program.End();
     EXPECT_EQ(quits, 1);
     EXPECT_EQ(program.loaded_count(), 0);
-    EXPECT_FALSE(first->isVisible());
-    EXPECT_FALSE(second->isVisible());
-    FlushDeletes();
-    EXPECT_TRUE(first.isNull());
-    EXPECT_TRUE(second.isNull());
+    EXPECT_FALSE(driver::IsOnScreen(*first));
+    EXPECT_FALSE(driver::IsOnScreen(*second));
+    driver::ProcessEvents();
+    EXPECT_EQ(destroyed, 2);
 
     EXPECT_EQ(a.Show(), nullptr);
     program.End();
     EXPECT_EQ(quits, 1);
     EXPECT_EQ(loads_a, 1);
+}
+
+TEST_F(ProgramTest, ALoadHandlerThatUnloadsItsWindowLeavesNothingShown) {
+    class Quitter : public Window {
+      public:
+        explicit Quitter(Program& program) : Window(program, testing::TestWindowStyle()) {}
+        void Form_Load() override { Unload(); }
+    };
+    WindowSlot<Quitter> quitter(program, [this] { return std::make_unique<Quitter>(program); });
+    EXPECT_EQ(quitter.Show(), nullptr);
+    EXPECT_EQ(quitter.Loaded(), nullptr);
 }
 
 }  // namespace

@@ -1,15 +1,15 @@
 // Saves the update windows, waiting and with a verdict, in both languages as PNG files
 // in the folder given as the argument; run on a real (virtual) display by
-// scripts/screenshots-update.sh. The update file comes from a loopback server.
+// scripts/screenshots.sh. The update file comes from a loopback server.
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QScreen>
-#include <QTest>
 #include <cstdio>
 
-#include "platform/ui/layout.h"
+#include "platform/ui/qt/native.h"
 #include "support/loopback_http_server.h"
 #include "update/window/update_window.h"
 
@@ -17,11 +17,21 @@ namespace {
 
 using namespace vantrelle;
 
-bool Save(QWidget* window, const QString& path) {
-    QTest::qWait(300);  // let the window system map and paint it
-    QPixmap picture = window->screen()->grabWindow(window->winId());
+void Wait(
+    int milliseconds, const std::function<bool()>& done = [] { return false; }) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+}
+
+bool Save(update::UpdateWindow* window, const QString& path) {
+    Wait(300);  // let the window system map and paint it
+    QWidget* widget = window->native().widget;
+    QPixmap picture = widget->screen()->grabWindow(widget->winId());
     if (picture.isNull()) {
-        picture = window->grab();
+        picture = widget->grab();
     }
     std::printf("%s\n", qPrintable(path));
     return picture.save(path);
@@ -30,8 +40,7 @@ bool Save(QWidget* window, const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
-    ui::InstallFonts();
+    ui::Application application(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(folder);
 
@@ -55,9 +64,9 @@ int main(int argc, char** argv) {
         ui::Program program([] {});
         update::UpdateWindows windows(program, {server.Url("/file"), {}});
         update::UpdateWindow* window = windows.Open(language);
-        const QString waiting = window->Panel()->Label1()->Caption();
-        if (!QTest::qWaitFor([&] { return window->Panel()->Label1()->Caption() != waiting; },
-                             10000)) {
+        const std::string waiting = window->Panel().Label1().Caption();
+        Wait(10000, [&] { return window->Panel().Label1().Caption() != waiting; });
+        if (window->Panel().Label1().Caption() == waiting) {
             std::fprintf(stderr, "no verdict within 10 s\n");
             saved = false;
         }

@@ -5,15 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QColor>
-#include <QFontInfo>
-#include <QTest>
 #include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/ui/layout.h"
+#include "platform/ui/driver.h"
 #include "support/loopback_http_server.h"
 #include "update/check.h"
 #include "update/site.h"
@@ -27,24 +24,46 @@ using testing::HttpAnswer;
 using testing::LoopbackHttpServer;
 namespace paths = testing::paths;
 
-const QColor kRed(255, 0, 0);
-const QColor kBlue(0, 0, 255);
+namespace driver = ui::driver;
+constexpr ui::Color kRed{255, 0, 0};
+constexpr ui::Color kBlue{0, 0, 255};
 
 struct Shown {
-    QColor colour;
+    ui::Color colour;
     std::string caption;
+};
+
+ui::WindowStyle HostStyle() {
+    return {.name = "enUpdateor",
+            .caption = "Update",
+            .client_width = 6570,
+            .client_height = 2640,
+            .border = ui::Border::kFixedDialog,
+            .minimize_button = false,
+            .client_position = std::nullopt};
+}
+
+// A window that hosts one panel where the update window has it.
+struct Host {
+    explicit Host(Language language, CheckSettings settings = {})
+        : window(program, HostStyle()),
+          panel(window, "UserControl11", {120, 0, 6255, 2655}, language, std::move(settings)) {}
+    ui::Program program{[] {}};
+    ui::Window window;
+    UpdatePanel panel;
 };
 
 class PanelTest : public ::testing::Test {
   protected:
     // Loads a panel that downloads `url` and waits until its label leaves the waiting text.
     Shown Check(const std::string& url, Language language, net::TransferLimits limits = {}) {
-        panel = std::make_unique<UpdatePanel>(nullptr, language, CheckSettings{url, limits});
-        const QString waiting = panel->Label1()->Caption();
-        panel->GetWrapper();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return panel->Label1()->Caption() != waiting; }, 20000))
-            << url;
-        return {panel->Label1()->ForeColor(), panel->Label1()->Caption().toStdString()};
+        host.reset();
+        host = std::make_unique<Host>(language, CheckSettings{url, limits});
+        ui::Label& label = host->panel.Label1();
+        const std::string waiting = label.Caption();
+        host->panel.GetWrapper();
+        EXPECT_TRUE(driver::WaitFor([&] { return label.Caption() != waiting; }, 20000)) << url;
+        return {label.ForeColor(), label.Caption()};
     }
     Shown Serve(const std::string& body, Language language = Language::English) {
         server.Serve("/file", HttpAnswer{.body = body});
@@ -52,7 +71,7 @@ class PanelTest : public ::testing::Test {
     }
 
     LoopbackHttpServer server;
-    std::unique_ptr<UpdatePanel> panel;
+    std::unique_ptr<Host> host;
 };
 
 TEST(UpdateUrl, IsTheSiteHostsUpdateFile) {
@@ -62,7 +81,7 @@ TEST(UpdateUrl, IsTheSiteHostsUpdateFile) {
 TEST_F(PanelTest, EveryRowOfTheUpdateFileTableServedOverHttp) {
     struct Row {
         std::string body;
-        QColor colour;
+        ui::Color colour;
         std::string text;
     };
     const std::string malformed = expected::kEnglishMalformed;
@@ -142,51 +161,59 @@ TEST_F(PanelTest, MarkupFromTheServerIsShownLiterally) {
     const std::string location = "<b>bold</b><br><a href=\"x\">link</a>";
     const Shown newer = Serve("UpdateOK;<i>2</i>.0;" + location);
     EXPECT_EQ(newer.caption, expected::EnglishNewer("<i>2</i>.0", location));
-    EXPECT_EQ(panel->Label1()->textFormat(), Qt::PlainText);
-    EXPECT_TRUE(panel->Label1()->text().endsWith(QString::fromStdString(location)));
+    const std::vector<std::string> lines = driver::ShownLines(host->panel.Label1());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "To download update go to: " + location)
+        << "shown as written, not as markup";
 }
 
 TEST_F(PanelTest, LineBreaksAtCrAndCrLfOnScreen) {
     Serve("UpdateOK;2.0;x");
-    EXPECT_EQ(panel->Label1()->text(),
-              QStringLiteral("There in a new version available (Version 2.0 )\nYou are using "
-                             "version 1.0\nTo download update go to: x"));
+    EXPECT_EQ(
+        driver::ShownLines(host->panel.Label1()),
+        (std::vector<std::string>{"There in a new version available (Version 2.0 )",
+                                  "You are using version 1.0", "To download update go to: x"}));
 }
 
 TEST(PanelLook, WaitingTextFontAlignmentAndReadingOrder) {
-    UpdatePanel english(nullptr, Language::English);
-    ui::Label* label = english.Label1();
-    EXPECT_EQ(label->objectName(), "Label1");
-    EXPECT_EQ(label->Caption().toStdString(), expected::kEnglishWaiting);
-    EXPECT_EQ(label->geometry(), ui::TwipsRect(0, 120, 5775, 2895));
-    EXPECT_EQ(label->font(), QApplication::font());
-    EXPECT_EQ(label->Alignment(), ui::kAlignLeft);
-    EXPECT_FALSE(label->RightToLeft());
-    EXPECT_TRUE(label->wordWrap());
-    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    Host english(Language::English);
+    ui::Label& label = english.panel.Label1();
+    ui::Label fresh(english.window, "Fresh", {0, 0, 100, 100});
+    EXPECT_EQ(label.Name(), "Label1");
+    EXPECT_EQ(label.Caption(), expected::kEnglishWaiting);
+    // The panel at 120, 0: the label at 0, 120 in it, cut at the panel's bottom (2655).
+    EXPECT_EQ(driver::Geometry(label), (driver::PixelRect{8, 8, 385, 169}));
+    EXPECT_TRUE(driver::FontOf(label).default_font);
+    EXPECT_EQ(label.Alignment(), ui::kAlignLeft);
+    EXPECT_FALSE(label.RightToLeft());
     // Before the verdict the label keeps its default colour.
-    EXPECT_EQ(label->ForeColor(), QLabel().palette().color(QPalette::WindowText));
+    EXPECT_EQ(label.ForeColor(), fresh.ForeColor());
 
-    UpdatePanel farsi(nullptr, Language::Farsi);
-    label = farsi.Label1();
-    EXPECT_EQ(label->Caption().toStdString(), expected::kFarsiWaiting);
-    EXPECT_EQ(label->geometry(), ui::TwipsRect(120, 120, 5775, 2895));
-    EXPECT_EQ(label->font().family(), "Arial");
-    EXPECT_EQ(label->font().pointSizeF(), 12.0);
-    EXPECT_TRUE(label->font().bold());
-    EXPECT_EQ(label->Alignment(), ui::kAlignRight);
-    EXPECT_TRUE(label->alignment() & Qt::AlignRight);
-    EXPECT_TRUE(label->RightToLeft());
-    EXPECT_TRUE(label->wordWrap());
-    EXPECT_EQ(label->ForeColor(), QLabel().palette().color(QPalette::WindowText));
+    Host farsi(Language::Farsi);
+    ui::Label& farsi_label = farsi.panel.Label1();
+    EXPECT_EQ(farsi_label.Caption(), expected::kFarsiWaiting);
+    EXPECT_EQ(driver::Geometry(farsi_label), (driver::PixelRect{16, 8, 385, 169}));
+    EXPECT_EQ(driver::FontOf(farsi_label).family, "Arial");
+    EXPECT_EQ(driver::FontOf(farsi_label).points, 12.0);
+    EXPECT_TRUE(driver::FontOf(farsi_label).bold);
+    EXPECT_EQ(farsi_label.Alignment(), ui::kAlignRight);
+    EXPECT_TRUE(farsi_label.RightToLeft());
+    EXPECT_EQ(farsi_label.ForeColor(), fresh.ForeColor());
 }
 
-TEST(PanelLook, ALongLineWrapsInsideTheLabel) {
-    UpdatePanel panel(nullptr, Language::English);
-    ui::Label* label = panel.Label1();
-    label->SetCaption(QStringLiteral("word ").repeated(60));
-    const int one_line = label->fontMetrics().height();
-    EXPECT_GT(label->heightForWidth(label->width()), 3 * one_line);
+TEST(PanelLook, ALongLineWrapsInsideTheLabelAtSpaces) {
+    Host host(Language::English);
+    ui::Label& label = host.panel.Label1();
+    std::string words;
+    for (int i = 0; i < 60; ++i) {
+        words += "word ";
+    }
+    label.SetCaption(words);
+    const std::vector<std::string> lines = driver::ShownLines(label);
+    EXPECT_GT(lines.size(), 3u);
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.rfind("word", 0), 0u) << line;
+    }
 }
 
 }  // namespace

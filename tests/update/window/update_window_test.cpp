@@ -5,15 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QPointer>
-#include <QTest>
-#include <QtGlobal>
 #include <chrono>
 #include <string>
 #include <vector>
 
-#include "platform/ui/layout.h"
+#include "platform/ui/driver.h"
 #include "support/loopback_http_server.h"
 #include "update/code_points.h"
 #include "update/window/test_texts.h"
@@ -23,26 +19,27 @@ namespace {
 
 using testing::HttpAnswer;
 using testing::LoopbackHttpServer;
+namespace driver = ui::driver;
 
-QRect Twips(int left, int top, int width, int height) {
-    return ui::TwipsRect(left, top, width, height);
+// Twips to pixels at 96 DPI.
+driver::PixelRect Px(int left, int top, int width, int height) {
+    return {left / 15, top / 15, width / 15, height / 15};
 }
 
 void ExpectFixedDialogFrame(const UpdateWindow& window) {
-    const Qt::WindowFlags flags = window.windowFlags();
-    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
-    EXPECT_TRUE(flags & Qt::WindowTitleHint);
-    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    EXPECT_EQ(window.parentWidget(), nullptr);  // no owner
-    EXPECT_FALSE(window.isModal());
+    EXPECT_FALSE(driver::HasMinimizeButton(window));
+    EXPECT_FALSE(driver::HasMaximizeButton(window));
+    EXPECT_FALSE(driver::IsResizable(window));
 }
 
-// Drains deferred deletes, so that an unloaded window is really gone.
-void Settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
+ui::WindowStyle MainWindowStyle() {
+    return {.name = "Form2",
+            .caption = "Vantrelle",
+            .client_width = 6135,
+            .client_height = 4980,
+            .border = ui::Border::kFixedSingle,
+            .minimize_button = true,
+            .client_position = std::nullopt};
 }
 
 class WindowTest : public ::testing::Test {
@@ -53,143 +50,135 @@ class WindowTest : public ::testing::Test {
         server.Serve("/file", HttpAnswer{.body = "UpdateOK;2.0;x"});
         // Stands for the main window: the program ends when its last window unloads.
         ASSERT_NE(main_window.Show(), nullptr);
-        previous_handler_ = qInstallMessageHandler(&Record);
-        messages().clear();
+        driver::TakeToolkitMessages();
     }
     void TearDown() override {
         windows.Slot(Language::English).Unload();
         windows.Slot(Language::Farsi).Unload();
-        Settle();
-        qInstallMessageHandler(previous_handler_);
-    }
-    static std::vector<std::string>& messages() {
-        static std::vector<std::string> seen;
-        return seen;
-    }
-    static void Record(QtMsgType, const QMessageLogContext&, const QString& text) {
-        // The offscreen platform's own notes are not the program's.
-        if (!text.contains(QLatin1String("propagateSizeHints"))) {
-            messages().push_back(text.toStdString());
-        }
+        driver::ProcessEvents();
     }
     UpdateWindows WindowsFor(const std::string& path) {
         return UpdateWindows(program, CheckSettings{server.Url(path), {}});
     }
+    static std::string Caption(UpdateWindow& window) { return window.Panel().Label1().Caption(); }
 
     LoopbackHttpServer server;
     ui::Program program{[] {}};
     ui::WindowSlot<ui::Window> main_window{
-        program, [this] { return std::make_unique<ui::Window>(program); }};
+        program, [this] { return std::make_unique<ui::Window>(program, MainWindowStyle()); }};
     UpdateWindows windows{program, CheckSettings{server.Url("/pending"), {}}};
-
-  private:
-    QtMessageHandler previous_handler_ = nullptr;
 };
 
 TEST_F(WindowTest, EnglishWindowMatchesItsTable) {
     UpdateWindow* window = windows.Open(Language::English);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->objectName(), "enUpdateor");
-    EXPECT_EQ(window->windowTitle(), "Update");
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->Name(), "enUpdateor");
+    EXPECT_EQ(window->Caption(), "Update");
+    EXPECT_TRUE(driver::IsOnScreen(*window));
     ExpectFixedDialogFrame(*window);
-    EXPECT_EQ(window->Client()->size(), Twips(0, 0, 6570, 2640).size());
-    EXPECT_EQ(window->geometry().topLeft(), Twips(2535, 2190, 0, 0).topLeft());
+    EXPECT_EQ(driver::ClientWidth(*window), 6570 / 15);
+    EXPECT_EQ(driver::ClientHeight(*window), 2640 / 15);
+    EXPECT_EQ(driver::ScreenGeometry(*window).left, 2535 / 15);
+    EXPECT_EQ(driver::ScreenGeometry(*window).top, 2190 / 15);
 
-    EXPECT_EQ(window->Command1()->objectName(), "Command1");
-    EXPECT_EQ(window->Command1()->Caption(), "Close");
-    EXPECT_EQ(window->Command1()->geometry(), Twips(5160, 2160, 1215, 375));
-    EXPECT_EQ(window->Command1()->font(), QApplication::font());
-    EXPECT_EQ(window->Panel()->objectName(), "UserControl11");
-    EXPECT_EQ(window->Panel()->geometry(), Twips(120, 0, 6255, 2655));
-    EXPECT_EQ(window->Panel()->table().name, std::string("UserControl1"));
+    EXPECT_EQ(window->Command1().Name(), "Command1");
+    EXPECT_EQ(window->Command1().Caption(), "Close");
+    EXPECT_EQ(driver::Geometry(window->Command1()), Px(5160, 2160, 1215, 375));
+    EXPECT_TRUE(driver::FontOf(window->Command1()).default_font);
+    EXPECT_EQ(window->Panel().Name(), "UserControl11");
+    EXPECT_EQ(window->Panel().Position(), (ui::Rect{120, 0, 6255, 2655}));
+    EXPECT_EQ(window->Panel().table().name, std::string("UserControl1"));
+    // The label lies in the panel and is cut at its bottom edge.
+    EXPECT_EQ(driver::Geometry(window->Panel().Label1()), Px(120, 120, 5775, 2535));
 
     // The panel reaches over the button, which stays in front and takes the clicks.
-    const QPoint button_centre = window->Command1()->geometry().center();
-    EXPECT_TRUE(window->Panel()->geometry().contains(button_centre));
-    EXPECT_EQ(window->Client()->childAt(button_centre), window->Command1());
+    const driver::PixelRect button = driver::Geometry(window->Command1());
+    const int x = button.left + button.width / 2, y = button.top + button.height / 2;
+    EXPECT_LT(y, (0 + 2655) / 15) << "inside the panel";
+    EXPECT_EQ(driver::ControlAt(*window, x, y), "Command1");
 
     // Close comes first in the tab order and holds the focus; the panel takes none.
-    EXPECT_EQ(window->focusWidget(), window->Command1());
-    EXPECT_EQ(window->Panel()->focusPolicy(), Qt::NoFocus);
-    EXPECT_TRUE(window->Command1()->focusPolicy() & Qt::TabFocus);
+    EXPECT_EQ(driver::FocusedControl(*window), "Command1");
+    driver::Press(window->Command1(), driver::Key::kTab);
+    EXPECT_EQ(driver::FocusedControl(*window), "Command1") << "nothing else takes the focus";
 }
 
 TEST_F(WindowTest, FarsiWindowMirrorsTheEnglishOne) {
     UpdateWindow* window = windows.Open(Language::Farsi);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->objectName(), "faUpdateor");
-    EXPECT_EQ(window->windowTitle().toStdString(), Farsi("bh rwz rsAny"));
-    EXPECT_EQ(window->layoutDirection(), Qt::LeftToRight);  // the title reads left to right
+    EXPECT_EQ(window->Name(), "faUpdateor");
+    EXPECT_EQ(window->Caption(), Farsi("bh rwz rsAny"));
+    EXPECT_FALSE(driver::MenuBarRightToLeft(*window)) << "the title reads left to right";
     ExpectFixedDialogFrame(*window);
-    EXPECT_EQ(window->Client()->size(), Twips(0, 0, 6630, 2670).size());
+    EXPECT_EQ(driver::ClientWidth(*window), 6630 / 15);
+    EXPECT_EQ(driver::ClientHeight(*window), 2670 / 15);
 
-    EXPECT_EQ(window->Command1()->Caption().toStdString(), Farsi("bstn"));
-    EXPECT_EQ(window->Command1()->geometry(), Twips(240, 2160, 1215, 375));
-    EXPECT_EQ(window->Command1()->font(), QApplication::font());
-    EXPECT_EQ(window->Panel()->objectName(), "UserControl21");
-    EXPECT_EQ(window->Panel()->geometry(), Twips(240, 120, 6255, 2055));
-    EXPECT_EQ(window->Panel()->table().name, std::string("UserControl2"));
-    EXPECT_TRUE(window->Panel()->Label1()->RightToLeft());
-    EXPECT_EQ(window->focusWidget(), window->Command1());
+    EXPECT_EQ(window->Command1().Caption(), Farsi("bstn"));
+    EXPECT_EQ(driver::Geometry(window->Command1()), Px(240, 2160, 1215, 375));
+    EXPECT_TRUE(driver::FontOf(window->Command1()).default_font);
+    EXPECT_EQ(window->Panel().Name(), "UserControl21");
+    EXPECT_EQ(window->Panel().Position(), (ui::Rect{240, 120, 6255, 2055}));
+    EXPECT_EQ(window->Panel().table().name, std::string("UserControl2"));
+    EXPECT_EQ(driver::Geometry(window->Panel().Label1()), Px(360, 240, 5775, 1935));
+    EXPECT_TRUE(window->Panel().Label1().RightToLeft());
+    EXPECT_EQ(driver::FocusedControl(*window), "Command1");
 }
 
 TEST_F(WindowTest, LoadingShowsTheWaitingTextAndStartsOneRequest) {
     UpdateWindow* window = windows.Open(Language::English);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->Panel()->Label1()->Caption().toStdString(), expected::kEnglishWaiting);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return server.Requests("/pending") == 1; }, 10000));
+    EXPECT_EQ(Caption(*window), expected::kEnglishWaiting);
+    ASSERT_TRUE(driver::WaitFor([&] { return server.Requests("/pending") == 1; }, 10000));
 
     // The command again only shows the same window.
     EXPECT_EQ(windows.Open(Language::English), window);
-    QTest::qWait(300);
+    driver::WaitFor([] { return false; }, 300);
     EXPECT_EQ(server.Requests("/pending"), 1);
     EXPECT_EQ(program.loaded_count(), 2);  // with the main window
-    EXPECT_EQ(window->Panel()->Label1()->Caption().toStdString(), expected::kEnglishWaiting);
+    EXPECT_EQ(Caption(*window), expected::kEnglishWaiting);
 }
 
 TEST_F(WindowTest, CloseAbandonsTheCheckAndTheNextCommandStartsAfresh) {
-    QPointer<UpdateWindow> first = windows.Open(Language::Farsi);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return server.Requests("/pending") == 1; }, 10000));
-    first->Command1()->click();
-    Settle();
-    EXPECT_TRUE(first.isNull());
+    UpdateWindow* first = windows.Open(Language::Farsi);
+    ASSERT_TRUE(driver::WaitFor([&] { return server.Requests("/pending") == 1; }, 10000));
+    driver::Click(first->Command1());
+    driver::ProcessEvents();
     EXPECT_EQ(windows.Slot(Language::Farsi).Loaded(), nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return server.OpenConnections() == 0; }, 10000));
-    EXPECT_TRUE(messages().empty()) << messages().front();
+    ASSERT_TRUE(driver::WaitFor([&] { return server.OpenConnections() == 0; }, 10000))
+        << "the download was abandoned with its window";
+    EXPECT_EQ(driver::TakeToolkitMessages(), std::vector<std::string>());
 
-    QPointer<UpdateWindow> second = windows.Open(Language::Farsi);
-    ASSERT_FALSE(second.isNull());
-    EXPECT_EQ(second->Panel()->Label1()->Caption().toStdString(), expected::kFarsiWaiting);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return server.Requests("/pending") == 2; }, 10000));
+    UpdateWindow* second = windows.Open(Language::Farsi);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(Caption(*second), expected::kFarsiWaiting);
+    EXPECT_TRUE(driver::WaitFor([&] { return server.Requests("/pending") == 2; }, 10000));
 
     // The title bar's close box unloads the same way.
-    second->close();
-    Settle();
-    EXPECT_TRUE(second.isNull());
+    driver::Close(*second);
+    driver::ProcessEvents();
     EXPECT_EQ(windows.Slot(Language::Farsi).Loaded(), nullptr);
-    EXPECT_TRUE(messages().empty()) << messages().front();
+    EXPECT_TRUE(driver::WaitFor([&] { return server.OpenConnections() == 0; }, 10000));
+    EXPECT_EQ(driver::TakeToolkitMessages(), std::vector<std::string>());
 }
 
 TEST_F(WindowTest, TheVerdictStaysUntilCloseAndReopeningWaitsAgain) {
     UpdateWindows quick = WindowsFor("/file");
     UpdateWindow* window = quick.Open(Language::English);
-    ui::Label* label = window->Panel()->Label1();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return label->Caption().toStdString() == expected::EnglishNewer("2.0", "x"); },
-        10000));
-    EXPECT_EQ(label->ForeColor(), QColor(0, 0, 255));
-    QTest::qWait(200);
+    ui::Label& label = window->Panel().Label1();
+    ASSERT_TRUE(driver::WaitFor(
+        [&] { return label.Caption() == expected::EnglishNewer("2.0", "x"); }, 10000));
+    EXPECT_EQ(label.ForeColor(), (ui::Color{0, 0, 255}));
+    driver::WaitFor([] { return false; }, 200);
     EXPECT_EQ(server.Requests("/file"), 1);
 
     window->Command1_Click();
-    Settle();
+    driver::ProcessEvents();
     window = quick.Open(Language::English);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->Panel()->Label1()->Caption().toStdString(), expected::kEnglishWaiting);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return server.Requests("/file") == 2; }, 10000));
+    EXPECT_EQ(Caption(*window), expected::kEnglishWaiting);
+    EXPECT_TRUE(driver::WaitFor([&] { return server.Requests("/file") == 2; }, 10000));
     quick.Slot(Language::English).Unload();
-    Settle();
+    driver::ProcessEvents();
 }
 
 TEST_F(WindowTest, TheTwoLanguagesAreSeparateWindows) {
@@ -197,8 +186,8 @@ TEST_F(WindowTest, TheTwoLanguagesAreSeparateWindows) {
     UpdateWindow* farsi = windows.Open(Language::Farsi);
     ASSERT_NE(english, nullptr);
     ASSERT_NE(farsi, nullptr);
-    EXPECT_NE(static_cast<QWidget*>(english), static_cast<QWidget*>(farsi));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return server.Requests("/pending") == 2; }, 10000));
+    EXPECT_NE(english, farsi);
+    EXPECT_TRUE(driver::WaitFor([&] { return server.Requests("/pending") == 2; }, 10000));
 }
 
 }  // namespace

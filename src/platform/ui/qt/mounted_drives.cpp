@@ -1,4 +1,4 @@
-#include "platform/ui/drive_list.h"
+// The machine's volumes, as the drive list offers them.
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +6,8 @@
 #include <QStorageInfo>
 #include <algorithm>
 
-#include "platform/ui/engine_text.h"
+#include "platform/ui/drive_list.h"
+#include "platform/ui/qt/native.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -86,10 +87,11 @@ std::vector<DriveEntry> MountedDrives() {
             continue;
         }
         entry.drive = root.left(2).toStdString();
-        entry.text = root.left(2).toLower();
+        QString text = root.left(2).toLower();
         if (!volume.name().isEmpty()) {
-            entry.text += QLatin1String(" [") + volume.name() + QLatin1Char(']');
+            text += QLatin1String(" [") + volume.name() + QLatin1Char(']');
         }
+        entry.text = qt::FromQt(text);
         entry.removable =
             GetDriveTypeW(reinterpret_cast<const wchar_t*>(root.utf16())) == DRIVE_REMOVABLE;
 #else
@@ -99,7 +101,8 @@ std::vector<DriveEntry> MountedDrives() {
         const QString root = volume.rootPath();
         entry.drive = QFile::encodeName(root).toStdString();
         const QString name = volume.name();
-        entry.text = name.isEmpty() ? root : name + QLatin1String(" (") + root + QLatin1Char(')');
+        entry.text = qt::FromQt(
+            name.isEmpty() ? root : name + QLatin1String(" (") + root + QLatin1Char(')'));
         entry.removable = IsRemovable(volume);
 #endif
         drives.push_back(std::move(entry));
@@ -111,41 +114,6 @@ std::vector<DriveEntry> MountedDrives() {
         drives.push_back({QFile::encodeName(QDir::rootPath()).toStdString(), {}, false});
     }
     return drives;
-}
-
-DriveListBox::DriveListBox(std::vector<DriveEntry> drives, QWidget* parent)
-    : QComboBox(parent), drives_(std::move(drives)) {
-    int selected = 0;
-    for (std::size_t i = 0; i < drives_.size(); ++i) {
-        const DriveEntry& entry = drives_[i];
-        addItem(entry.text.isEmpty() ? FromEngineText(entry.drive) : entry.text);
-        if (entry.removable && selected == 0 && !drives_[0].removable) {
-            selected = static_cast<int>(i);
-        }
-    }
-    setCurrentIndex(drives_.empty() ? -1 : selected);
-    connect(this, &QComboBox::currentIndexChanged, this, [this] {
-        if (Change) {
-            Change();
-        }
-    });
-}
-
-std::string DriveListBox::Drive() const {
-    const int index = currentIndex();
-    if (index < 0 || index >= static_cast<int>(drives_.size())) {
-        return {};
-    }
-    return drives_[static_cast<std::size_t>(index)].drive;
-}
-
-void DriveListBox::SetDrive(const std::string& drive) {
-    for (std::size_t i = 0; i < drives_.size(); ++i) {
-        if (drives_[i].drive == drive) {
-            setCurrentIndex(static_cast<int>(i));
-            return;
-        }
-    }
 }
 
 }  // namespace vantrelle::ui

@@ -1,12 +1,20 @@
-#include "platform/ui/layout.h"
+// Measures, fonts and pictures of the Qt windows.
 
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QScreen>
-#include <QWidget>
 #include <cmath>
 
-namespace vantrelle::ui {
+#include "platform/ui/qt/native.h"
+
+// Resources of a static library are registered by hand, outside any namespace.
+static void InitPictures() {
+    Q_INIT_RESOURCE(pictures);
+}
+
+namespace vantrelle::ui::qt {
 
 namespace {
 
@@ -27,28 +35,12 @@ void Substitute(const QString& family, const QStringList& substitutes) {
 
 }  // namespace
 
-int Twips(int twips) {
+int Pixels(int twips) {
     return static_cast<int>(std::lround(twips * DotsPerInch() / 1440.0));
 }
 
-QRect TwipsRect(int left, int top, int width, int height) {
-    return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
-}
-
-void Place(QWidget* widget, int left, int top, int width, int height) {
-    widget->setGeometry(TwipsRect(left, top, width, height));
-}
-
-void InstallFonts() {
-    const QStringList with_arabic = {QStringLiteral("DejaVu Sans"),
-                                     QStringLiteral("Noto Sans Arabic"),
-                                     QStringLiteral("Noto Naskh Arabic")};
-    Substitute(QStringLiteral("Tahoma"), with_arabic);
-    Substitute(QStringLiteral("Arial"), with_arabic);
-    Substitute(QStringLiteral("Microsoft Sans Serif"),
-               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                QStringLiteral("DejaVu Sans")});
-    QGuiApplication::setFont(DefaultFont());
+QRect Pixels(const Rect& twips) {
+    return QRect(Pixels(twips.left), Pixels(twips.top), Pixels(twips.width), Pixels(twips.height));
 }
 
 QFont DefaultFont() {
@@ -57,17 +49,37 @@ QFont DefaultFont() {
     return font;
 }
 
-QFont Tahoma() {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(8.25);
-    return font;
+QFont ToQFont(const Font& font) {
+    if (font.family.empty()) {
+        return DefaultFont();
+    }
+    QFont qfont(ToQt(font.family));
+    qfont.setPointSizeF(font.points > 0 ? font.points : 8.25);
+    qfont.setBold(font.bold);
+    return qfont;
 }
 
-QFont ArialBold12() {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(12);
-    font.setBold(true);
-    return font;
+void InstallFonts() {
+    const QStringList with_arabic = {QStringLiteral("DejaVu Sans"),
+                                     QStringLiteral("Noto Sans Arabic"),
+                                     QStringLiteral("Noto Naskh Arabic")};
+    Substitute(QStringLiteral("Tahoma"), with_arabic);
+    Substitute(QStringLiteral("Arial"), with_arabic);
+    // Liberation Sans has Arial's widths, which the window sizes were drawn with.
+    Substitute(QStringLiteral("Microsoft Sans Serif"),
+               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                QStringLiteral("DejaVu Sans")});
+    QGuiApplication::setFont(DefaultFont());
 }
 
-}  // namespace vantrelle::ui
+QPixmap Picture(const std::string& name) {
+    InitPictures();
+    return QPixmap(QStringLiteral(":/vantrelle/") + ToQt(name) + QStringLiteral(".gif"));
+}
+
+QIcon ProgramIcon() {
+    InitPictures();
+    return QIcon(QStringLiteral(":/vantrelle/icon.png"));
+}
+
+}  // namespace vantrelle::ui::qt

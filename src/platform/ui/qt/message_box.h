@@ -1,13 +1,15 @@
 #pragma once
 
-// The message box on screen: modal to the whole application, plain text only.
+// The message box on screen, over Qt: modal to the whole application, plain text only,
+// read left to right.
 
 #include <QMessageBox>
 #include <memory>
+#include <string>
 
 #include "platform/ui/message_box.h"
 
-namespace vantrelle::ui {
+namespace vantrelle::ui::qt {
 
 class QtMessageBox : public MessageBox {
   public:
@@ -22,4 +24,4 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const std::string& text, int style,
 // The code `MsgBox` returns for the button the user pressed.
 int ButtonCode(QMessageBox::StandardButton button);
 
-}  // namespace vantrelle::ui
+}  // namespace vantrelle::ui::qt

@@ -1,19 +1,32 @@
-#include "platform/ui/qt_message_box.h"
+#include "platform/ui/qt/message_box.h"
 
-#include "platform/ui/engine_text.h"
+#include <QStringList>
+
+#include "platform/ui/qt/native.h"
 
 namespace vantrelle::ui {
+
+namespace qt {
 
 std::unique_ptr<QMessageBox> BuildMessageBox(const std::string& text, int style,
                                              const std::string& title) {
     auto box = std::make_unique<QMessageBox>();
-    box->setWindowTitle(FromEngineText(title));
+    box->setWindowTitle(ToQt(title));
+    box->setLayoutDirection(Qt::LeftToRight);
     // A file name such as "<b>x" is shown as written, never as markup.
     box->setTextFormat(Qt::PlainText);
-    QString shown = FromEngineText(text);
+    QString shown = ToQt(text);
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    box->setText(shown);
+    // Each line is a paragraph whose direction Qt takes from its first strong letter; a
+    // left-to-right mark makes a Farsi line read left to right, kept to the left.
+    QStringList lines = shown.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        if (line.isRightToLeft()) {
+            line.prepend(QChar(0x200E));
+        }
+    }
+    box->setText(lines.join(QLatin1Char('\n')));
     box->setWindowModality(Qt::ApplicationModal);
 
     switch (style & 0x70) {
@@ -60,6 +73,12 @@ int QtMessageBox::MsgBox(const std::string& text, int style, const std::string& 
     box->exec();
     QAbstractButton* pressed = box->clickedButton();
     return pressed ? ButtonCode(box->standardButton(pressed)) : ButtonCode(QMessageBox::NoButton);
+}
+
+}  // namespace qt
+
+std::unique_ptr<MessageBox> NewScreenMessageBox() {
+    return std::make_unique<qt::QtMessageBox>();
 }
 
 }  // namespace vantrelle::ui

@@ -1,0 +1,120 @@
+#include "platform/ui/label.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QTextLayout>
+
+#include "platform/ui/common/caption_lines.h"
+#include "platform/ui/qt/label_widget.h"
+#include "platform/ui/qt/native.h"
+
+namespace vantrelle::ui {
+
+namespace qt {
+
+LabelWidget::LabelWidget() {
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void LabelWidget::SetCaption(const std::string& caption) {
+    caption_ = caption;
+    update();
+}
+
+void LabelWidget::SetAlignment(int alignment) {
+    alignment_ = alignment == kAlignRight ? kAlignRight : kAlignLeft;
+    update();
+}
+
+std::vector<std::string> LabelWidget::Lines() const {
+    const QFontMetrics metrics = fontMetrics();
+    return common::CaptionLines(caption_, width(), [&metrics](const std::string& text) {
+        return metrics.horizontalAdvance(ToQt(text));
+    });
+}
+
+void LabelWidget::paintEvent(QPaintEvent*) {
+    ++paints_;
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    QTextOption option((alignment_ == kAlignRight ? Qt::AlignRight : Qt::AlignLeft) |
+                       Qt::AlignAbsolute);
+    // The paragraph direction is the label's, not the one its first letter would suggest.
+    option.setTextDirection(layoutDirection());
+    option.setWrapMode(QTextOption::NoWrap);
+    qreal y = 0;
+    for (const std::string& line : Lines()) {
+        if (y >= height()) {
+            break;
+        }
+        QTextLayout layout(ToQt(line), font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine text_line = layout.createLine();
+        text_line.setLineWidth(width());
+        text_line.setPosition(QPointF(0, y));
+        layout.endLayout();
+        layout.draw(&painter, QPointF(0, 0));
+        y += text_line.height();
+    }
+}
+
+void LabelWidget::mouseReleaseEvent(QMouseEvent* event) {
+    QWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
+        clicked) {
+        clicked();
+    }
+}
+
+}  // namespace qt
+
+namespace {
+
+qt::LabelWidget* Widget(const Label& label) {
+    return qt::WidgetOf<qt::LabelWidget>(label);
+}
+
+}  // namespace
+
+Label::Label(Window& window, std::string name, Rect at)
+    : Control(window, std::move(name), qt::Placed(window, new qt::LabelWidget, at)) {
+    Widget(*this)->clicked = [this] { qt::Raise(this->window(), Click); };
+}
+
+void Label::SetCaption(const std::string& caption) {
+    native().caption = caption;
+    Widget(*this)->SetCaption(caption);
+}
+
+const std::string& Label::Caption() const {
+    return native().caption;
+}
+
+void Label::SetForeColor(Color color) {
+    QWidget* widget = Widget(*this);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, QColor(color.red, color.green, color.blue));
+    widget->setPalette(palette);
+}
+
+Color Label::ForeColor() const {
+    const QColor color = Widget(*this)->palette().color(QPalette::WindowText);
+    return {static_cast<std::uint8_t>(color.red()), static_cast<std::uint8_t>(color.green()),
+            static_cast<std::uint8_t>(color.blue())};
+}
+
+void Label::SetAlignment(int alignment) {
+    Widget(*this)->SetAlignment(alignment);
+}
+
+int Label::Alignment() const {
+    return Widget(*this)->alignment();
+}
+
+void Label::Refresh() {
+    Widget(*this)->repaint();
+}
+
+}  // namespace vantrelle::ui
