@@ -21,13 +21,12 @@ fail_now() {
     exit 1
 }
 
-# Builds the packages in build directory $1; further arguments go to cmake.
+# Builds the packages in build directory $1 (configured as the Windows stage does, so
+# that build-win/ is not built again); further arguments go to cmake.
 build_packages() {
     local build="$1"
     shift
-    local launcher=()
-    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" "$@" >"$work/configure.log" 2>&1 ||
         { cat "$work/configure.log"; fail_now "configuring $build failed"; }
     cmake --build "$build" -j "$jobs" --target windows-packages || fail_now "building the packages in $build failed"
@@ -149,7 +148,9 @@ else
     echo "note: build-win has no Vantrelle.exe yet: the packages hold vantrelle-cli.exe alone"
     check_packages "$root/build-win" no "build-win"
     echo "-- a cross build with a stand-in Vantrelle.exe"
-    build_packages "$root/build-win-stand-in" -DBUILD_TESTING=OFF \
+    launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    build_packages "$root/build-win-stand-in" -DBUILD_TESTING=OFF "${launcher[@]}" \
         -DCMAKE_PROJECT_INCLUDE="$root/tests/packaging/stand_in_desktop_program.cmake"
     check_packages "$root/build-win-stand-in" yes "stand-in"
 fi
