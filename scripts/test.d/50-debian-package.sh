@@ -70,7 +70,6 @@ check "the copyright file is machine-readable" \
 check_contains "the copyright file holds the licence" "Permission is hereby granted" \
     "$(cat "$work/tree/usr/share/doc/vantrelle/copyright")"
 check_contains "dpkg-shlibdeps found the Qt libraries" "libqt6widgets6" "$(dpkg-deb -f "$deb" Depends)"
-check_contains "dpkg-shlibdeps found the C library" "libc6 (>=" "$(dpkg-deb -f "$deb" Depends)"
 check "NTFS support is suggested" "ntfs-3g" "$(dpkg-deb -f "$deb" Suggests)"
 for page in vantrelle vantrelle-cli; do
     check "the manual page of $page renders without warnings" "" \
@@ -88,8 +87,6 @@ echo "-- install"
 while IFS= read -r path; do [[ -e "$path" ]] && echo "$path"; done <"$work/paths" >"$work/before"
 apt_get install --no-install-recommends "$deb" >"$work/install.log" 2>&1
 check "apt-get installs the package" 0 $?
-installed
-check "dpkg has the package installed" 0 $?
 out="$(/usr/bin/vantrelle-cli --help 2>&1)"
 check "the installed vantrelle-cli --help: exit status" 0 $?
 check_contains "the installed vantrelle-cli --help: usage" "Usage: vantrelle-cli [--recursive]" "$out"
