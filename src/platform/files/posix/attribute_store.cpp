@@ -21,6 +21,7 @@
 #include <sys/vfs.h>
 
 #include "platform/files/posix/fat_lookup_name.h"
+#include "platform/files/posix/last_component.h"
 #include "platform/files/posix/volume_kind.h"
 #endif
 
@@ -164,16 +165,6 @@ Result<bool> IsInterixSpecialFile(const std::string& path, std::uint32_t attribu
         return SystemError(errno, "looking up the entry");
     }
     return !S_ISREG(entry.st_mode) && !S_ISDIR(entry.st_mode);
-}
-
-std::string LastComponent(const std::string& path) {
-    const std::size_t end = path.find_last_not_of('/');
-    if (end == std::string::npos) {
-        return std::string();
-    }
-    const std::size_t slash = path.rfind('/', end);
-    const std::size_t begin = slash == std::string::npos ? 0 : slash + 1;
-    return path.substr(begin, end + 1 - begin);
 }
 
 std::string ParentOf(const std::string& path) {

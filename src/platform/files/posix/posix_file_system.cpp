@@ -18,6 +18,7 @@
 #include "platform/files/posix/attribute_store.h"
 #include "platform/files/posix/fat_lookup_name.h"
 #include "platform/files/posix/folder_chain.h"
+#include "platform/files/posix/last_component.h"
 #include "platform/files/posix/system_error.h"
 
 namespace vantrelle::files {
@@ -28,6 +29,7 @@ using posix::AttributeStore;
 using posix::Descriptor;
 using posix::FolderNode;
 using posix::Identity;
+using posix::LastComponent;
 using posix::OpenFolders;
 using posix::SystemError;
 using Node = std::shared_ptr<const FolderNode>;
@@ -73,16 +75,6 @@ Result<dirent*> ReadEntry(DIR* dir) {
         return SystemError(errno, "reading the folder");
     }
     return entry;
-}
-
-std::string LastComponent(const std::string& path) {
-    const std::size_t end = path.find_last_not_of('/');
-    if (end == std::string::npos) {
-        return std::string();
-    }
-    const std::size_t slash = path.rfind('/', end);
-    const std::size_t begin = slash == std::string::npos ? 0 : slash + 1;
-    return path.substr(begin, end + 1 - begin);
 }
 
 mode_t TypeOf(unsigned char d_type) {
