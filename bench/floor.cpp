@@ -5,18 +5,22 @@
 //   read-write one read and, when a bit is set, one write (what a reset must do to
 //              leave unreadable values and Samba's records alone).
 // Also makes and re-hides the benchmark's trees. With --ntfs the attribute is ntfs-3g's
-// system.ntfs_attrib_be instead.
+// system.ntfs_attrib_be instead; with --fat it is vfat's, through the FAT ioctls on the
+// entry opened (replace: one set; read-write: one get and, when a bit is set, one set).
 //
-//   floor [--ntfs] replace|read-write ROOT
-//   floor [--ntfs] populate ROOT FOLDERS FILES_PER_FOLDER   (FOLDERS 0: files in ROOT)
-//   floor [--ntfs] hide ROOT
+//   floor [--ntfs|--fat] replace|read-write ROOT
+//   floor [--ntfs|--fat] populate ROOT FOLDERS FILES_PER_FOLDER   (FOLDERS 0: files in ROOT)
+//   floor [--ntfs|--fat] hide ROOT
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/msdos_fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +37,42 @@ enum class Mode { Replace, ReadWrite, Hide };
 
 long errors = 0;
 bool ntfs = false;
+bool fat = false;
+
+// vfat: one byte; Hidden and System set, or Read-only, Hidden, System and Archive cleared.
+// The kernel insists on the directory bit staying as it is.
+void VisitFat(const std::string& path, Mode mode, bool directory) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        ++errors;
+        return;
+    }
+    std::uint32_t value = directory ? 0x10 : 0;
+    switch (mode) {
+        case Mode::Replace:
+            if (ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &value) != 0) {
+                ++errors;
+            }
+            break;
+        case Mode::ReadWrite:
+            if (ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &value) != 0) {
+                ++errors;
+            } else if ((value & 0x27) != 0) {
+                value &= ~0x27u;
+                if (ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &value) != 0) {
+                    ++errors;
+                }
+            }
+            break;
+        case Mode::Hide:
+            value |= 0x06;
+            if (ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &value) != 0) {
+                ++errors;
+            }
+            break;
+    }
+    close(fd);
+}
 
 // ntfs-3g: 32 bits, big-endian; Hidden and System set, or the settable bits cleared.
 void VisitNtfs(const std::string& path, Mode mode) {
@@ -64,7 +104,11 @@ void VisitNtfs(const std::string& path, Mode mode) {
     }
 }
 
-void Visit(const std::string& path, Mode mode) {
+void Visit(const std::string& path, Mode mode, bool directory = false) {
+    if (fat) {
+        VisitFat(path, mode, directory);
+        return;
+    }
     if (ntfs) {
         VisitNtfs(path, mode);
         return;
@@ -109,7 +153,7 @@ int Walk(const std::string& root, Mode mode) {
                 continue;
             }
             std::string path = folder + "/" + name;
-            Visit(path, mode);
+            Visit(path, mode, entry->d_type == DT_DIR);
             if (entry->d_type == DT_DIR) {
                 pending.push_back(std::move(path));
             }
@@ -145,7 +189,7 @@ int Populate(const std::string& root, int folders, int files) {
             std::perror(folder.c_str());
             return 1;
         }
-        Visit(folder, Mode::Hide);
+        Visit(folder, Mode::Hide, true);
         make_files(folder);
     }
     return errors == 0 ? 0 : 1;
@@ -154,8 +198,9 @@ int Populate(const std::string& root, int folders, int files) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::string(argv[1]) == "--ntfs") {
-        ntfs = true;
+    if (argc > 1 && (std::string(argv[1]) == "--ntfs" || std::string(argv[1]) == "--fat")) {
+        ntfs = std::string(argv[1]) == "--ntfs";
+        fat = !ntfs;
         --argc;
         ++argv;
     }
@@ -173,7 +218,7 @@ int main(int argc, char** argv) {
         return Populate(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     }
     std::fprintf(stderr,
-                 "usage: floor [--ntfs] replace|read-write|hide ROOT\n"
-                 "       floor [--ntfs] populate ROOT FOLDERS FILES_PER_FOLDER\n");
+                 "usage: floor [--ntfs|--fat] replace|read-write|hide ROOT\n"
+                 "       floor [--ntfs|--fat] populate ROOT FOLDERS FILES_PER_FOLDER\n");
     return 2;
 }

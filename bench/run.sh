@@ -3,19 +3,24 @@
 # 100,000 entries (1,000 folders of 100 files) on tmpfs, each hidden and system in
 # user.DOSATTRIB; the two run in turn in each round, in alternating order, on a tree
 # hidden afresh before every run. Prints each median and the median of the paired
-# ratios, then the peak memory of normal mode on a flat folder of 1,000 and 100,000.
+# ratios, then the peak memory of normal mode on a flat folder of 1,000 and 100,000, and
+# how far the recursive walk of a chain 2,000 folders deep raises the peak memory above
+# the program's start (bench/deep_walk.cpp; also the Windows build under Wine when
+# build-win/ holds it).
 # With --ntfs, the same comparison follows on an ntfs-3g volume of 10,000 entries (100
-# folders of 100 files; FUSE makes a larger one slow to build).
-#   bench/run.sh [ROUNDS] [--ntfs]   (default 7; needs root for the tmpfs, else /dev/shm)
+# folders of 100 files; FUSE makes a larger one slow to build). With --vfat, it follows
+# on a FAT32 image of 10,000 entries through the kernel's vfat driver in User-mode Linux,
+# both programs timed inside UML.
+#   bench/run.sh [ROUNDS] [--ntfs|--vfat]   (default 7; needs root for the tmpfs, else /dev/shm)
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 rounds="${1:-7}"
-with_ntfs="${2:-}"
+volume="${2:-}"
 
 "$root/scripts/setup.sh"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build" --target vantrelle_cli >/dev/null
+cmake --build "$root/build" --target vantrelle_cli deep_walk >/dev/null
 cli="$root/build/vantrelle-cli"
 floor="$root/build/bench/floor"
 mkdir -p "$root/build/bench"
@@ -94,7 +99,13 @@ for entries in 1000 100000; do
     rm -rf "$flat"
 done
 
-if [[ "$with_ntfs" == "--ntfs" ]]; then
+"$root/build/bench/deep_walk" || true
+if [[ -x "$root/build-win/bench/deep_walk.exe" ]] && command -v wine >/dev/null; then
+    echo -n "Windows build under Wine: "
+    WINEPREFIX="$work/wine" WINEDEBUG=-all wine "$root/build-win/bench/deep_walk.exe" | tr -d '\r' || true
+fi
+
+if [[ "$volume" == "--ntfs" ]]; then
     truncate -s 256M "$work/ntfs.img"
     mkntfs -F -f -q "$work/ntfs.img" >/dev/null 2>&1
     mkdir "$work/ntfs"
@@ -104,4 +115,62 @@ if [[ "$with_ntfs" == "--ntfs" ]]; then
     "$floor" --ntfs populate "$ntfs_mount" 100 100
     echo "tree: 100 folders of 100 files = 10,100 entries, ntfs-3g, Hidden and System"
     compare "$ntfs_mount"
+fi
+
+if [[ "$volume" == "--vfat" ]]; then
+    source "$root/tests/support/uml_boot.sh"
+    reason="$(uml_missing)"
+    if [[ -n "$reason" ]]; then
+        echo "vfat: skipped: $reason"
+        exit 0
+    fi
+    image="$work/vfat.img"
+    truncate -s 256M "$image"
+    mkfs.vfat -F 32 -n BENCH "$image" >/dev/null
+    mkdir "$work/vfat"
+    times="$work/vfat-times"
+    # Inside UML: each round times both programs, in alternating order, on a tree hidden
+    # afresh; one line per round and floor form: FORM CLI-MS FLOOR-MS.
+    cat >"$work/vfat-init.sh" <<EOF
+#!/bin/bash
+source "\${0%/*}/uml-prelude.sh"
+mount -t vfat -o shortname=mixed,utf8 /dev/ubda "$work/vfat"
+"$floor" --fat populate "$work/vfat" 100 100
+timed() {
+    "$floor" --fat hide "$work/vfat"
+    sync
+    local start=\$(date +%s%N)
+    "\$@" >/dev/null
+    echo \$(( (\$(date +%s%N) - start) / 1000000 ))
+}
+for form in replace read-write; do
+    for ((round = 1; round <= $rounds; round++)); do
+        if ((round % 2)); then
+            c=\$(timed "$cli" --recursive --on-error=continue "$work/vfat")
+            f=\$(timed "$floor" --fat \$form "$work/vfat")
+        else
+            f=\$(timed "$floor" --fat \$form "$work/vfat")
+            c=\$(timed "$cli" --recursive --on-error=continue "$work/vfat")
+        fi
+        echo "\$form \$c \$f" >>"$times"
+    done
+done
+umount "$work/vfat"
+halt -f
+EOF
+    UML_LOG="$work/uml.log" uml_run "$work/vfat-init.sh" "$image"
+    echo "tree: 100 folders of 100 files = 10,100 entries, vfat in User-mode Linux, Hidden and System"
+    for form in replace read-write; do
+        rows="$(awk -v form="$form" '$1 == form' "$times" 2>/dev/null)"
+        if [[ -z "$rows" ]]; then
+            echo "vfat: no timings came back from UML"
+            tail -5 "$work/uml.log"
+            exit 1
+        fi
+        cli_median="$(awk '{ print $2 }' <<<"$rows" | median)"
+        floor_median="$(awk '{ print $3 }' <<<"$rows" | median)"
+        ratio_median="$(awk '{ printf "%.3f\n", $2 / ($3 > 0 ? $3 : 1) }' <<<"$rows" | median)"
+        echo "floor '$form', $rounds paired rounds: vantrelle-cli median ${cli_median} ms," \
+            "floor median ${floor_median} ms, ratio (median of pairs) ${ratio_median}"
+    done
 fi

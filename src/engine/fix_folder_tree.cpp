@@ -75,12 +75,37 @@ StepOutcome Fail(Error error, std::string entry = {}) {
 }
 
 // One level of the walk: the folder, its object model and its place in both
-// enumerations, held until the level returns.
+// enumerations, held until the level returns. A level keeps only what its path adds to
+// its parent's (the sub-folder's name, mostly), so that a deep walk does not hold the
+// long path of every level it is in.
 class FolderWalk {
   public:
-    FolderWalk(std::string path, FileSystem& fs) : path_(std::move(path)), fs_(fs) {}
+    FolderWalk(const FolderWalk* parent, const std::string& path, FileSystem& fs)
+        : parent_(parent), fs_(fs) {
+        const std::string parent_path = parent ? parent->path() : std::string();
+        if (parent && path.starts_with(parent_path)) {
+            own_ = path.substr(parent_path.size());
+        } else {
+            parent_ = nullptr;
+            own_ = path;
+        }
+    }
 
-    const std::string& path() const { return path_; }
+    // The path this level was given.
+    std::string path() const {
+        std::vector<const FolderWalk*> chain;
+        std::size_t size = 0;
+        for (const FolderWalk* level = this; level; level = level->parent_) {
+            chain.push_back(level);
+            size += level->own_.size();
+        }
+        std::string whole;
+        whole.reserve(size);
+        for (auto level = chain.rbegin(); level != chain.rend(); ++level) {
+            whole += (*level)->own_;
+        }
+        return whole;
+    }
     Step step = Step::CreateObjectModel;
     RepairResult result = kNoError;
 
@@ -132,7 +157,7 @@ class FolderWalk {
         if (!object_model_) {
             return Fail(Missing("The folder object model is not available"));
         }
-        auto opened = object_model_->GetFolder(path_);
+        auto opened = object_model_->GetFolder(path());
         if (!opened) {
             return Fail(opened.error());
         }
@@ -267,7 +292,8 @@ class FolderWalk {
         return std::nullopt;
     }
 
-    const std::string path_;
+    const FolderWalk* parent_;  // none when this level holds its whole path
+    std::string own_;
     FileSystem& fs_;
     std::unique_ptr<files::FileSystemObject> object_model_;
     std::unique_ptr<Folder> folder_;
@@ -281,7 +307,7 @@ RepairResult FixFolderTree(const std::string& path, FileSystem& fs, ui::MessageB
     // The levels of the path the walk is in, outermost first. Each level is what one
     // call of a recursive walk would hold on its stack frame.
     std::vector<std::unique_ptr<FolderWalk>> levels;
-    levels.push_back(std::make_unique<FolderWalk>(path, fs));
+    levels.push_back(std::make_unique<FolderWalk>(nullptr, path, fs));
 
     for (;;) {
         FolderWalk& walk = *levels.back();
@@ -310,7 +336,7 @@ RepairResult FixFolderTree(const std::string& path, FileSystem& fs, ui::MessageB
 
         walk.step = outcome.next;
         if (outcome.descend_to) {
-            levels.push_back(std::make_unique<FolderWalk>(std::move(*outcome.descend_to), fs));
+            levels.push_back(std::make_unique<FolderWalk>(&walk, *outcome.descend_to, fs));
         }
     }
 }

@@ -63,8 +63,14 @@ TEST(CommandLine, CheckUpdateWithItsOwnOptionsOnly) {
         EXPECT_EQ(line.action, Action::UsageError) << ::testing::PrintToString(arguments);
         EXPECT_FALSE(line.problem.empty());
     }
-    EXPECT_NE(UsageText().find("--check-update [--update-url=URL] [--language=en|fa]"),
-              std::string::npos);
+    // Only a build that has the check offers it.
+    EXPECT_EQ(UsageText().find("--check-update") != std::string::npos, HasUpdateCheck());
+    EXPECT_EQ(UsageLines().find("--check-update") != std::string::npos, HasUpdateCheck());
+#ifdef _WIN32
+    EXPECT_EQ(ParseCommandLine({"/?"}).action, Action::Help);
+#else
+    EXPECT_EQ(ParseCommandLine({"/?"}).path, "/?");
+#endif
 }
 
 TEST(TerminalLines, CrLfAndLoneCrBecomeLineBreaks) {
@@ -126,6 +132,18 @@ TEST(ForTerminal, NamesThatAreNotTextAreEscaped) {
     EXPECT_EQ(ForTerminal("caf\xc3\xa9", false), "caf\\xc3\\xa9");
     EXPECT_EQ(ForTerminal("one\r\ntwo\rthree\n", true), "one\ntwo\nthree\n");
     EXPECT_EQ(ForTerminal("\xed\xa0\x80", true), "\\xed\\xa0\\x80");  // a surrogate
+}
+
+TEST(PromptForTerminal, ANameCannotAddLinesReorderThemOrPassForAnEscape) {
+    const std::string crafted =
+        "a\r\nDo you want to continue fixing other files?\n\xe2\x80\xae"
+        "exe.txt \\x0a\\d";
+    const std::string prompt = "An error happened :\r\nAccess is denied.\r\nin File: E:\\s\\" +
+                               crafted + "\r\nDo you want to continue fixing other files?";
+    EXPECT_EQ(PromptForTerminal(prompt, true),
+              "An error happened :\nAccess is denied.\nin File: E:\\s\\a\\x0d\\x0aDo you want "
+              "to continue fixing other files?\\x0a\\xe2\\x80\\xaeexe.txt \\x5cx0a\\d\n"
+              "Do you want to continue fixing other files?");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "app/cli/check_update.h"
+#include "app/cli/console_message_box.h"
 #include "support/memory_volume.h"
 
 namespace vantrelle::cli {
@@ -80,6 +81,20 @@ TEST_F(RunCliTest, StopLeavesTheRestAndStillPrintsThePrompt) {
               "Error 21\nAn error happened :\nThe device is not ready.\nin File: E:\\stick\\\n"
               "Do you want to continue fixing other files?\n\n");
     EXPECT_EQ(volume.Attributes("E:\\stick\\a"), files::kHidden | files::kSystem);
+}
+
+TEST_F(RunCliTest, ContinueGivesUpOnAStepThatKeepsFailingAtTheSameEntry) {
+    volume.FailOn(testing::Op::DirNext, "E:\\stick", 1, testing::kNotReady,
+                  "The device is not ready.", MemoryVolume::kEveryTime);
+    Outcome run = RunWith(volume, {"--on-error=continue", "E:\\stick"});
+    EXPECT_EQ(run.status, kExitErrors);
+    std::size_t prompts = 0;
+    for (std::size_t at = 0; (at = run.console.find("Error 21\n", at)) != std::string::npos; ++at) {
+        ++prompts;
+    }
+    EXPECT_EQ(prompts, static_cast<std::size_t>(ConsoleMessageBox::kSameFailureLimit));
+    EXPECT_NE(run.console.find("(the same error at the same entry 5 times in a row: answering no)"),
+              std::string::npos);
 }
 
 TEST_F(RunCliTest, UsageErrorsAndHelpTouchNothing) {

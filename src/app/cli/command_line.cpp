@@ -1,5 +1,7 @@
 #include "app/cli/command_line.h"
 
+#include "app/cli/check_update.h"
+
 namespace vantrelle::cli {
 
 namespace {
@@ -9,6 +11,16 @@ CommandLine Problem(std::string problem) {
     line.action = CommandLine::Action::UsageError;
     line.problem = std::move(problem);
     return line;
+}
+
+// Windows programs answer /? with their help; on POSIX "/?" is a path like any other.
+bool IsWindowsHelp(const std::string& argument) {
+#ifdef _WIN32
+    return argument == "/?";
+#else
+    (void)argument;
+    return false;
+#endif
 }
 
 }  // namespace
@@ -22,7 +34,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
         if (!options_end && argument == "--") {
             options_end = true;
-        } else if (!options_end && (argument == "--help" || argument == "-h")) {
+        } else if (!options_end &&
+                   (argument == "--help" || argument == "-h" || IsWindowsHelp(argument))) {
             line.action = CommandLine::Action::Help;
             return line;
         } else if (!options_end && argument == "--recursive") {
@@ -81,31 +94,49 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     return line;
 }
 
+std::string UsageLines() {
+    std::string lines = "Usage: vantrelle-cli [--recursive] [--on-error=ask|continue|stop] PATH\n";
+    if (HasUpdateCheck()) {
+        lines += "       vantrelle-cli --check-update [--update-url=URL] [--language=en|fa]\n";
+    }
+    return lines;
+}
+
 std::string UsageText() {
-    return "Usage: vantrelle-cli [--recursive] [--on-error=ask|continue|stop] PATH\n"
-           "       vantrelle-cli --check-update [--update-url=URL] [--language=en|fa]\n"
-           "\n"
-           "Resets the DOS/Windows attributes (Hidden, System, Read-only, Archive) of\n"
-           "the entries directly inside the folder PATH to Normal, so that files hidden\n"
-           "by malware become visible again. The folder's own attributes are kept, and\n"
-           "'System Volume Information', '$RECYCLE.BIN' and 'RECYCLER' are left alone.\n"
-           "\n"
-           "  --recursive         walk every sub-folder too, at any depth\n"
-           "  --on-error=ask      ask on standard input whether to go on after an error\n"
-           "                      (y/yes or n/no; the end of input means no); the default\n"
-           "  --on-error=continue go on after every error\n"
-           "  --on-error=stop     stop at the first error\n"
-           "  --help              show this text\n"
-           "\n"
-           "Each error is shown on standard error. At the end the outcome is printed on\n"
-           "standard output. Exit status: 0 when every entry was reset, 1 when there was\n"
-           "an error, 2 when the command line is wrong.\n"
-           "\n"
-           "--check-update downloads the update file from the vendor's site (or from\n"
-           "--update-url) and prints the verdict in English or, with --language=fa, in\n"
-           "Farsi (UTF-8). Exit status: 0 when the program is up to date or a newer\n"
-           "version is announced, 1 when the check failed or the file was not understood,\n"
-           "2 when the command line is wrong or this build has no update check.\n";
+    std::string text =
+        UsageLines() +
+        "\n"
+        "Resets the DOS/Windows attributes (Hidden, System, Read-only, Archive) of\n"
+        "the entries directly inside the folder PATH to Normal, so that files hidden\n"
+        "by malware become visible again. The folder's own attributes are kept, and\n"
+        "'System Volume Information', '$RECYCLE.BIN' and 'RECYCLER' are left alone.\n"
+        "\n"
+        "  --recursive         walk every sub-folder too, at any depth, staying on\n"
+        "                      the volume of PATH and never following a link\n"
+        "  --on-error=ask      ask on standard input whether to go on after an error\n"
+        "                      (y/yes or n/no; the end of input means no); the default\n"
+        "  --on-error=continue go on after every error; the same error at the same\n"
+        "                      entry 5 times in a row is answered no\n"
+        "  --on-error=stop     stop at the first error\n"
+#ifdef _WIN32
+        "  --help, /?          show this text\n"
+#else
+        "  --help              show this text\n"
+#endif
+        "\n"
+        "Each error is shown on standard error. At the end the outcome is printed on\n"
+        "standard output. Exit status: 0 when every entry was reset, 1 when there was\n"
+        "an error, 2 when the command line is wrong.\n";
+    if (HasUpdateCheck()) {
+        text +=
+            "\n"
+            "--check-update downloads the update file from the vendor's site (or from\n"
+            "--update-url) and prints the verdict in English or, with --language=fa, in\n"
+            "Farsi (UTF-8). Exit status: 0 when the program is up to date or a newer\n"
+            "version is announced, 1 when the check failed or the file was not understood,\n"
+            "2 when the command line is wrong.\n";
+    }
+    return text;
 }
 
 }  // namespace vantrelle::cli

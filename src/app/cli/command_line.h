@@ -27,6 +27,9 @@ struct CommandLine {
 // `arguments` without the program name.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
+// The synopsis lines of the usage, as a wrong command line shows them.
+std::string UsageLines();
+
 // The text of --help.
 std::string UsageText();
 

@@ -1,6 +1,7 @@
 #include "app/cli/console_message_box.h"
 
 #include <cstdio>
+#include <string_view>
 
 namespace vantrelle::cli {
 
@@ -12,8 +13,9 @@ void Escape(std::string& out, unsigned char byte) {
     out += escaped;
 }
 
-// Length of the well-formed UTF-8 sequence starting at `at`, or 0.
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
+// Length of the well-formed UTF-8 sequence starting at `at`, or 0; its code point in
+// `decoded`.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at, std::uint32_t& decoded) {
     const auto lead = static_cast<unsigned char>(text[at]);
     std::size_t length;
     std::uint32_t code_point;
@@ -46,7 +48,50 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
     if (overlong || surrogate || c1_control || code_point > 0x10FFFF) {
         return 0;
     }
+    decoded = code_point;
     return length;
+}
+
+// Marks that reorder the text around them on screen.
+bool IsBidiControl(std::uint32_t c) {
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+
+std::string Escaped(std::string_view text, bool utf8, bool line_breaks) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        std::uint32_t code_point = 0;
+        if (byte == '\r' && line_breaks) {
+            out.push_back('\n');
+            i += (i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+        } else if ((byte == '\n' || byte == '\t') && line_breaks) {
+            out.push_back(static_cast<char>(byte));
+            ++i;
+        } else if (byte == '\\' && i + 1 < text.size() && text[i + 1] == 'x') {
+            Escape(out, byte);
+            ++i;
+        } else if (byte >= 0x20 && byte < 0x7F) {
+            out.push_back(static_cast<char>(byte));
+            ++i;
+        } else if (byte >= 0x80 && utf8) {
+            const std::size_t length = Utf8SequenceLength(text, i, code_point);
+            if (length > 0 && !IsBidiControl(code_point)) {
+                out.append(text, i, length);
+                i += length;
+            } else {
+                for (std::size_t end = i + (length > 0 ? length : 1); i < end; ++i) {
+                    Escape(out, static_cast<unsigned char>(text[i]));
+                }
+            }
+        } else {
+            Escape(out, byte);
+            ++i;
+        }
+    }
+    return out;
 }
 
 std::string Lowered(std::string text) {
@@ -69,42 +114,44 @@ std::string Trimmed(const std::string& text) {
 }  // namespace
 
 std::string ForTerminal(const std::string& text, bool utf8) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte == '\r') {
-            out.push_back('\n');
-            i += (i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-        } else if (byte == '\n' || byte == '\t' || (byte >= 0x20 && byte < 0x7F)) {
-            out.push_back(static_cast<char>(byte));
-            ++i;
-        } else if (byte >= 0x80 && utf8) {
-            if (const std::size_t length = Utf8SequenceLength(text, i)) {
-                out.append(text, i, length);
-                i += length;
-            } else {
-                Escape(out, byte);
-                ++i;
-            }
-        } else {
-            Escape(out, byte);
-            ++i;
-        }
+    return Escaped(text, utf8, true);
+}
+
+std::string PromptForTerminal(const std::string& text, bool utf8) {
+    constexpr std::string_view kFileLine = "\r\nin File: ";
+    constexpr std::string_view kQuestion = "\r\nDo you want to continue fixing other files?";
+    const std::size_t file = text.find(kFileLine);
+    if (file == std::string::npos) {
+        return ForTerminal(text, utf8);
     }
-    return out;
+    std::string_view name = std::string_view(text).substr(file + kFileLine.size());
+    std::string_view question;
+    if (name.ends_with(kQuestion)) {
+        question = kQuestion;
+        name.remove_suffix(kQuestion.size());
+    }
+    return Escaped(std::string_view(text).substr(0, file + kFileLine.size()), utf8, true) +
+           Escaped(name, utf8, false) + Escaped(question, utf8, true);
 }
 
 int ConsoleMessageBox::MsgBox(const std::string& text, int style, const std::string& title) {
-    console_ << ForTerminal(title, utf8_) << '\n' << ForTerminal(text, utf8_) << '\n';
+    console_ << Escaped(title, utf8_, false) << '\n' << PromptForTerminal(text, utf8_) << '\n';
     int answer = ui::vbOK;
     if ((style & 0x7) == ui::vbYesNo) {
+        const std::string question = title + '\n' + text;
+        same_in_a_row_ = question == last_question_ ? same_in_a_row_ + 1 : 1;
+        last_question_ = question;
         switch (policy_) {
             case OnError::Ask:
                 answer = AskYesNo();
                 break;
             case OnError::Continue:
                 answer = ui::vbYes;
+                if (same_in_a_row_ >= kSameFailureLimit) {
+                    console_ << "(the same error at the same entry " << same_in_a_row_
+                             << " times in a row: answering no)";
+                    answer = ui::vbNo;
+                }
                 break;
             case OnError::Stop:
                 answer = ui::vbNo;

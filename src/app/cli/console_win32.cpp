@@ -72,7 +72,12 @@ std::vector<std::string> ProgramArguments(int, char**) {
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> converted;
     for (int i = 1; arguments && i < count; ++i) {
-        const std::wstring_view argument = arguments[i];
+        std::wstring argument = arguments[i];
+        // The command-line rules read "T:\" as T: and an escaped quote. No Windows name
+        // holds a quote, so a final one was the user's closing quote after a backslash.
+        if (argument.size() > 1 && argument.back() == L'"') {
+            argument.back() = L'\\';
+        }
         converted.push_back(
             files::win32::Wtf8FromUtf16(std::u16string(argument.begin(), argument.end())));
     }

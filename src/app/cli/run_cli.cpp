@@ -27,9 +27,7 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
     }
     if (line.action == CommandLine::Action::UsageError) {
         console << "vantrelle-cli: " << ForTerminal(line.problem, utf8_terminal) << "\n"
-                << "Usage: vantrelle-cli [--recursive] [--on-error=ask|continue|stop] PATH\n"
-                << "       vantrelle-cli --check-update [--update-url=URL] [--language=en|fa]\n"
-                << "Try 'vantrelle-cli --help' for more information.\n";
+                << UsageLines() << "Try 'vantrelle-cli --help' for more information.\n";
         return kExitUsage;
     }
 

@@ -16,11 +16,13 @@
 // the completion handler may destroy its own Download.
 //
 // A transfer fails when it cannot start (malformed address, scheme other than http or
-// https), when the connection cannot be made or breaks, when the server answers with a
-// status outside 200-299 (after following redirects), when the body ends short of its
-// declared length, when the body exceeds the size limit, when nothing arrives for the stall
-// limit, or when the whole transfer outlasts the total limit. Nothing is cached: every read
-// goes to the server and tells caches on the way to revalidate.
+// https), when the connection cannot be made, breaks or is reset before a clean end, when
+// the server answers with a status outside 200-299 (after following redirects), when the
+// reply is not well-formed (header block or interim replies over their caps, a
+// Content-Length that is not one number), when the body ends short of its declared length,
+// when the body exceeds the size limit, when nothing arrives for the stall limit, or when
+// the whole transfer outlasts the total limit. Nothing is cached: every read goes to the
+// server and tells caches on the way to revalidate; no request is ever sent twice.
 
 #include <chrono>
 #include <cstddef>
@@ -38,7 +40,7 @@ namespace vantrelle::net {
 enum class TransferFailure {
     kNone,
     kCannotStart,  // the address is malformed or its scheme is not http or https
-    kConnection,   // no connection, unresolvable host, broken connection
+    kConnection,   // no connection, unresolvable host, broken or reset connection
     kHttpStatus,   // the final status is outside 200-299, a redirect not followed included
     kIncomplete,   // the body ended before its declared length
     kTooLarge,     // the body is larger than the limit

@@ -1,8 +1,11 @@
 // The POSIX backend on a real folder of the machine's temporary file system, where DOS
 // attributes live in user.DOSATTRIB.
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -11,13 +14,36 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 
 #include "engine/fix_folder.h"
 #include "engine/fix_folder_tree.h"
 #include "platform/files/files.h"
+#include "support/repair_prompts.h"
 #include "support/scripted_message_box.h"
+
+// The test links with --wrap=readdir: a folder can stop being readable part-way, as on
+// a failing stick. -1 reads normally; N > 0 lets N more names through, then every read
+// fails with EIO.
+namespace {
+int names_before_failing = -1;
+}
+extern "C" dirent* __real_readdir(DIR* dir);
+extern "C" dirent* __wrap_readdir(DIR* dir) {
+    if (names_before_failing == 0) {
+        errno = EIO;
+        return nullptr;
+    }
+    dirent* entry = __real_readdir(dir);
+    const bool dots = entry != nullptr && entry->d_name[0] == '.' &&
+                      (entry->d_name[1] == '\0' || std::strcmp(entry->d_name, "..") == 0);
+    if (entry != nullptr && !dots && names_before_failing > 0) {
+        --names_before_failing;
+    }
+    return entry;
+}
 
 namespace vantrelle::files {
 namespace {
@@ -39,6 +65,7 @@ class NativeFileSystemTest : public ::testing::Test {
         ::removexattr(root_.c_str(), kDosAttrib);
     }
     void TearDown() override {
+        names_before_failing = -1;
         // rm copes with trees deeper than the descriptor limit.
         ASSERT_EQ(std::system(("rm -rf '" + root_ + "'").c_str()), 0);
     }
@@ -65,7 +92,7 @@ class NativeFileSystemTest : public ::testing::Test {
         }
     }
     static std::string DosAttribOf(const std::string& path) {
-        char value[256];
+        char value[4096];
         const ssize_t size = ::lgetxattr(path.c_str(), kDosAttrib, value, sizeof value);
         return size < 0 ? "absent"s : std::string(value, static_cast<std::size_t>(size));
     }
@@ -129,6 +156,16 @@ TEST_F(NativeFileSystemTest, SambasBinaryRecordStaysBinaryWithItsTimes) {
     ASSERT_TRUE(fs_->SetAttr(path, kNormal));
     EXPECT_EQ(DosAttribOf(path),
               "\0\0\x04\x00\x04\x00\0\0\x51\0\0\0\0\0\0\0"s + "12345678ABCDEFGH"s);
+}
+
+TEST_F(NativeFileSystemTest, ASambaRecordCarryingANameIsReadWhole) {
+    // Version 2, flags, attributes 0x22, then sizes, times and a long name.
+    const std::string head = "\0\0\x02\x00\x02\x00\0\0\0\0\0\0\x22\0\0\0"s;
+    const std::string tail(600, 'n');
+    const std::string path = Make("samba2", head + tail);
+    auto reset = fs_->SetAttr(path, kNormal);
+    ASSERT_TRUE(reset) << reset.error().description;
+    EXPECT_EQ(DosAttribOf(path), "\0\0\x02\x00\x02\x00\0\0\0\0\0\0\0\0\0\0"s + tail);
 }
 
 TEST_F(NativeFileSystemTest, AnUnreadableValueIsAnErrorNotASuccess) {
@@ -263,6 +300,104 @@ TEST_F(NativeFileSystemTest, NormalModeStreamsAFolderThroughTheEngine) {
         ASSERT_EQ(DosAttribOf(root_ + "/f" + std::to_string(i)), "0x0") << i;
     }
     EXPECT_EQ(DosAttribOf(root_ + "/RECYCLER"), "0x16");
+}
+
+// Runs `act` when the first box appears, as another program could while it waits.
+class ActingBox : public testing::ScriptedMessageBox {
+  public:
+    ActingBox(std::function<void()> act, std::initializer_list<int> answers)
+        : ScriptedMessageBox(answers), act_(std::move(act)) {}
+    int MsgBox(const std::string& text, int style, const std::string& title) override {
+        if (act_) {
+            std::exchange(act_, nullptr)();
+        }
+        return ScriptedMessageBox::MsgBox(text, style, title);
+    }
+
+  private:
+    std::function<void()> act_;
+};
+
+TEST_F(NativeFileSystemTest, AFolderSwappedForALinkWhileAPromptWaitsIsNotFollowed) {
+    MakeFolder("tree");
+    MakeFolder("tree/a");
+    Make("tree/a/bad", "not attributes");  // its prompt is the moment of the swap
+    MakeFolder("tree/a/sub", "0x12");
+    const std::string moved_inside = Make("tree/a/sub/inside", "0x2");
+    MakeFolder("outside");
+    const std::string victim = Make("outside/victim", "0x2");
+
+    ActingBox box(
+        [&] {
+            ASSERT_EQ(::rename((root_ + "/tree/a/sub").c_str(), (root_ + "/moved").c_str()), 0);
+            ASSERT_EQ(::symlink((root_ + "/outside").c_str(), (root_ + "/tree/a/sub").c_str()), 0);
+        },
+        {6, 7});
+    const engine::RepairResult result = engine::FixFolderTree(root_ + "/tree", *fs_, box);
+
+    EXPECT_EQ(DosAttribOf(victim), "0x2");
+    EXPECT_EQ(DosAttribOf(root_ + "/outside"), "absent");
+    EXPECT_EQ(DosAttribOf(root_ + "/moved/inside"), "0x2");
+    ASSERT_EQ(box.shown().size(), 2u);
+    EXPECT_NE(box.shown()[1].text.find("replaced by a link or by another folder"),
+              std::string::npos)
+        << box.shown()[1].text;
+    EXPECT_NE(box.shown()[1].text.find("in File: " + root_ + "/tree/a/sub/\r\n"),
+              std::string::npos);
+    EXPECT_EQ(result, ENOTDIR);
+}
+
+TEST_F(NativeFileSystemTest, TheWalkStaysOnTheMountOfTheFolderItWasGiven) {
+    // Mounts made in a namespace of this test's own vanish with it.
+    if (::geteuid() != 0 || ::unshare(CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        GTEST_SKIP() << "mounting needs root";
+    }
+    MakeFolder("tree");
+    const std::string own = Make("tree/own", "0x2");
+    const std::string tmpfs = MakeFolder("tree/tmpfs");
+    const std::string bind = MakeFolder("tree/bind");
+    MakeFolder("outside", "0x12");
+    const std::string victim = Make("outside/victim", "0x2");
+    ASSERT_EQ(::mount("vantrelle-test", tmpfs.c_str(), "tmpfs", 0, nullptr), 0);
+    ASSERT_EQ(::mount((root_ + "/outside").c_str(), bind.c_str(), nullptr, MS_BIND, nullptr), 0);
+    const std::string on_tmpfs = Make("tree/tmpfs/hidden", "0x2");
+
+    testing::ScriptedMessageBox box;
+    const engine::RepairResult result = engine::FixFolderTree(root_ + "/tree", *fs_, box);
+    const std::string victim_after = DosAttribOf(victim);
+    const std::string bind_after = DosAttribOf(bind);
+    const std::string on_tmpfs_after = DosAttribOf(on_tmpfs);
+    ::umount2(bind.c_str(), MNT_DETACH);
+    ::umount2(tmpfs.c_str(), MNT_DETACH);
+
+    EXPECT_EQ(result, engine::kNoError);
+    EXPECT_EQ(DosAttribOf(own), "0x0");
+    EXPECT_EQ(bind_after, "0x10");  // the mount point's own attributes
+    EXPECT_EQ(victim_after, "0x2");
+    EXPECT_EQ(on_tmpfs_after, "0x2");
+}
+
+TEST_F(NativeFileSystemTest, AListingThatFailsPartWayKeepsTheNamesReadAndSaysSo) {
+    MakeFolder("tree");
+    for (int i = 0; i < 5; ++i) {
+        Make("tree/f" + std::to_string(i), "0x2");
+    }
+    names_before_failing = 3;
+    testing::ScriptedMessageBox box({6});
+    const engine::RepairResult result = engine::FixFolderTree(root_ + "/tree", *fs_, box);
+    names_before_failing = -1;
+
+    int reset = 0;
+    for (int i = 0; i < 5; ++i) {
+        reset += DosAttribOf(root_ + "/tree/f" + std::to_string(i)) == "0x0";
+    }
+    EXPECT_EQ(reset, 3);
+    EXPECT_EQ(result, EIO);
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].text,
+              testing::RepairQuestionText(std::strerror(EIO) + " (reading the folder)"s,
+                                          root_ + "/tree/"));
 }
 
 }  // namespace

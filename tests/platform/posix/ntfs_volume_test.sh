@@ -119,8 +119,25 @@ check "the link is still a link (recursive)" target "$(readlink "$mnt/link-to-fo
 check "the volume root keeps its attributes (recursive)" "$volume_root_before" "$(dos_of "$mnt")"
 check "names and contents unchanged (recursive)" "$before" "$(fingerprint "$mnt")"
 
+# --- ntfs-3g showing NTFS's own metadata files ($Boot, $Extend ...) -----------------------
+# Windows never lists them: they are left alone, and a user's file named with a '$' is not.
+mountpoint -q "$mnt" && umount "$mnt"
+ntfs-3g -o show_sys_files "$image" "$mnt" && mounts+=("$mnt")
+metadata=("\$Boot" "\$Volume" "\$AttrDef" "\$UpCase" "\$Extend" "\$Extend/\$Quota")
+metadata_of() { for entry in "${metadata[@]}"; do echo "$entry $(dos_of "$mnt/$entry")"; done; }
+check "show_sys_files lists the metadata" yes "$([[ -e "$mnt/\$Boot" ]] && echo yes)"
+metadata_before="$(metadata_of)"
+echo user >"$mnt/\$user.txt"
+set_attr 0x00000022 "$mnt/\$user.txt"
+out="$("$cli" --recursive --on-error=stop "$mnt/" 2>"$work/err")"
+check "metadata: exit status" 0 $?
+check "metadata: prompts" "" "$(cat "$work/err")"
+check "metadata: left alone" "$metadata_before" "$(metadata_of)"
+check "metadata: a user's file named with a '\$' is reset" 0x00 "$(dos_of "$mnt/\$user.txt")"
+
 # --- an NTFS volume mounted inside a tree that keeps user.DOSATTRIB ---------------------
-# Each volume is asked once what it offers; the mount point is where that changes.
+# The walk stays on the volume it was given: the mount point's own attributes are reset
+# through what its volume offers, and the volume is not entered.
 outer="$work/outer"
 mkdir "$outer"
 if mount -t tmpfs -o mode=755 vantrelle-outer "$outer"; then
@@ -134,14 +151,17 @@ if mount -t tmpfs -o mode=755 vantrelle-outer "$outer"; then
     fresh_mount_at "$outer/stick" || echo "FAIL: mounting inside the outer tree"
     echo inner >"$outer/stick/inner.txt"
     set_attr 0x00000022 "$outer/stick/inner.txt"
+    set_attr 0x00000012 "$outer/stick"
     out="$("$cli" --recursive --on-error=stop "$outer" 2>"$work/err")"
     check "nested volumes: exit status" 0 $?
     check "nested volumes: prompts" "" "$(cat "$work/err")"
     check "nested volumes: the outer entry" 0x0 \
         "$(getfattr -h --only-values -n user.DOSATTRIB "$outer/outer.txt" 2>/dev/null)"
-    check "nested volumes: the inner entry, through NTFS" 0x00 "$(dos_of "$outer/stick/inner.txt")"
+    check "nested volumes: the mount point, through NTFS" 0x00 "$(dos_of "$outer/stick")"
     check "nested volumes: no Samba attribute on NTFS" "" \
-        "$(getfattr -h --only-values -n user.DOSATTRIB "$outer/stick/inner.txt" 2>/dev/null)"
+        "$(getfattr -h --only-values -n user.DOSATTRIB "$outer/stick" 2>/dev/null)"
+    check "nested volumes: the mounted volume is not entered" 0x22 \
+        "$(dos_of "$outer/stick/inner.txt")"
     umount "$outer/stick"
     mounts=("$outer")
 else

@@ -48,6 +48,8 @@ void ProcessEvents();
 // Runs the event loop until `done` holds or `milliseconds` have passed.
 bool WaitFor(const std::function<bool()>& done, int milliseconds);
 
+// Starts recording what the toolkit reports; the tests' main calls it once.
+void RecordToolkitMessages();
 // What the toolkit reported (warnings, errors) since the last call, apart from notes of
 // a headless display about what it cannot do.
 std::vector<std::string> TakeToolkitMessages();

@@ -2,8 +2,15 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+#include <climits>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <sstream>
 
 #include "platform/files/files.h"
 #include "platform/files/posix/dos_attributes.h"
@@ -12,6 +19,10 @@
 #ifdef __linux__
 #include <linux/msdos_fs.h>
 #include <sys/vfs.h>
+
+#include "platform/files/posix/fat_lookup_name.h"
+#include "platform/files/posix/last_component.h"
+#include "platform/files/posix/volume_kind.h"
 #endif
 
 namespace vantrelle::files::posix {
@@ -19,11 +30,13 @@ namespace vantrelle::files::posix {
 namespace {
 
 constexpr const char* kNtfsAttribBe = "system.ntfs_attrib_be";
+constexpr const char* kNtfsAttribNative = "system.ntfs_attrib";
 constexpr const char* kDosAttribByte = "system.dos_attrib";
+constexpr const char* kCifsDosAttrib = "user.cifs.dosattrib";
 constexpr const char* kUserDosAttrib = "user.DOSATTRIB";
 
-// Longer than any value Wine or Samba write: a Samba version 3 record is 64 bytes.
-constexpr std::size_t kDosAttribLimit = 256;
+// What SMB takes for "no attribute at all": a zero would mean "leave them as they are".
+constexpr std::uint32_t kFileAttributeNormal = 0x80;
 
 // Opens the entry itself for an ioctl: never a link's target, never blocking on a FIFO.
 int OpenEntry(const std::string& path) {
@@ -77,6 +90,27 @@ Status SetXattr(const std::string& path, const char* name, const std::string& by
     return Done{};
 }
 
+// The whole value, however long: Samba's records can carry a name.
+Result<XattrValue> GetWholeXattr(const std::string& path, const char* name) {
+    for (;;) {
+        const ssize_t size = ::lgetxattr(path.c_str(), name, nullptr, 0);
+        if (size < 0) {
+            if (errno == ENODATA || errno == ENOTSUP) {
+                return XattrValue{true, {}};
+            }
+            return SystemError(errno, std::string("reading ") + name);
+        }
+        if (size == 0) {
+            return XattrValue{false, {}};
+        }
+        auto read = GetXattr(path, name, static_cast<std::size_t>(size));
+        // It grew between the two calls: ask for its size again.
+        if (read || read.error().number != ERANGE) {
+            return read;
+        }
+    }
+}
+
 bool HasXattr(const std::string& path, const char* name) {
     char byte[8];
     return ::lgetxattr(path.c_str(), name, byte, sizeof byte) >= 0 || errno == ERANGE;
@@ -119,42 +153,147 @@ Status SetThroughFatIoctl(const std::string& path, const struct stat& entry,
 
 // Links, FIFOs, sockets and devices that NTFS drivers store Interix-style, with no
 // reparse point, are told from plain files by their System bit alone: clearing it
-// would turn a link into a file holding the link's text.
-bool IsInterixSpecialFile(const struct stat& entry, std::uint32_t attributes) {
+// would turn a link into a file holding the link's text. What the listing said of the
+// entry's type is not enough to judge by: only the entry itself tells.
+Result<bool> IsInterixSpecialFile(const std::string& path, std::uint32_t attributes) {
     constexpr std::uint32_t kReparsePoint = 0x400;
-    return !S_ISREG(entry.st_mode) && !S_ISDIR(entry.st_mode) && (attributes & kReparsePoint) == 0;
+    if ((attributes & files::kSystem) == 0 || (attributes & kReparsePoint) != 0) {
+        return false;
+    }
+    struct stat entry;
+    if (::lstat(path.c_str(), &entry) != 0) {
+        return SystemError(errno, "looking up the entry");
+    }
+    return !S_ISREG(entry.st_mode) && !S_ISDIR(entry.st_mode);
 }
 
-// ntfs-3g and ntfs3 both give the full 32 bits big-endian; ntfs3 is written through
-// its one-byte attribute when that loses nothing.
-Status SetThroughNtfsAttributes(const std::string& path, const struct stat& entry,
-                                std::uint32_t attributes, bool byte_when_possible) {
-    auto read = GetXattr(path, kNtfsAttribBe, 4);
+std::string ParentOf(const std::string& path) {
+    const std::size_t end = path.find_last_not_of('/');
+    const std::size_t slash = end == std::string::npos ? std::string::npos : path.rfind('/', end);
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// NTFS keeps its own metadata in files named with a '$' in the MFT records below 24 ($MFT,
+// $Boot, $Extend ...) and below $Extend ($Quota, $ObjId ...). ntfs-3g lists them when mounted
+// with show_sys_files; Windows never does, and they are no user's files to reset.
+Result<bool> IsNtfsMetadata(int folder, const std::string& name) {
+    constexpr ino_t kRootRecord = 5;
+    constexpr ino_t kFirstUserRecord = 24;
+    if (name.empty() || name[0] != '$') {
+        return false;
+    }
+    // The folder's own path, to judge the folders it lies in by their names too.
+    const std::string link = "/proc/self/fd/" + std::to_string(folder);
+    std::string at(PATH_MAX, '\0');
+    const ssize_t size = ::readlink(link.c_str(), at.data(), at.size());
+    at = size > 0 && at[0] == '/' ? at.substr(0, static_cast<std::size_t>(size)) : link;
+    at += "/" + name;
+    dev_t volume = 0;
+    for (bool first = true;; first = false) {
+        const std::string component = LastComponent(at);
+        if (component.empty() || component[0] != '$') {
+            return false;
+        }
+        struct stat entry;
+        if (::lstat(at.c_str(), &entry) != 0) {
+            return SystemError(errno, "looking up the entry");
+        }
+        if ((!first && entry.st_dev != volume) || entry.st_ino == kRootRecord) {
+            return false;
+        }
+        if (entry.st_ino < kFirstUserRecord) {
+            return true;
+        }
+        volume = entry.st_dev;
+        at = ParentOf(at);
+    }
+}
+
+// ntfs-3g and ntfs3 give the 32 bits big-endian, ntfs3 also in host byte order.
+Status SetThroughNtfsAttributes(int folder, const std::string& name, const std::string& path,
+                                std::uint32_t attributes, Mechanism mechanism) {
+    auto metadata = IsNtfsMetadata(folder, name);
+    if (!metadata) {
+        return metadata.error();
+    }
+    if (metadata.value()) {
+        return Done{};
+    }
+    const bool big_endian = mechanism == Mechanism::NtfsAttribBe;
+    const char* attribute = big_endian ? kNtfsAttribBe : kNtfsAttribNative;
+    auto read = GetXattr(path, attribute, 4);
     if (!read) {
         return read.error();
     }
     if (read.value().absent) {
-        return Error{ENOTSUP, std::string(kNtfsAttribBe) + " is not available for the entry"};
+        return Error{ENOTSUP, std::string(attribute) + " is not available for the entry"};
     }
-    const auto current = DecodeBigEndian32(read.value().bytes);
+    const std::string& bytes = read.value().bytes;
+    std::optional<std::uint32_t> current;
+    if (big_endian) {
+        current = DecodeBigEndian32(bytes);
+    } else if (bytes.size() == 4) {
+        std::uint32_t native;
+        std::memcpy(&native, bytes.data(), sizeof native);
+        current = native;
+    }
     if (!current) {
-        return Unreadable(kNtfsAttribBe, read.value().bytes);
+        return Unreadable(attribute, bytes);
     }
     std::uint32_t wanted = WithSettableBits(*current, attributes);
-    if (IsInterixSpecialFile(entry, *current)) {
+    auto special = IsInterixSpecialFile(path, *current);
+    if (!special) {
+        return special.error();
+    }
+    if (special.value()) {
         wanted |= *current & files::kSystem;
     }
     if (wanted == *current) {
         return Done{};
     }
-    if (byte_when_possible && FitsDosAttribByte(wanted)) {
-        return SetXattr(path, kDosAttribByte, std::string(1, static_cast<char>(wanted)), 0);
+    if (big_endian) {
+        return SetXattr(path, attribute, EncodeBigEndian32(wanted), 0);
     }
-    return SetXattr(path, kNtfsAttribBe, EncodeBigEndian32(wanted), 0);
+    std::string native(4, '\0');
+    std::memcpy(native.data(), &wanted, sizeof wanted);
+    return SetXattr(path, attribute, native, 0);
+}
+
+// The SMB client sends the word to the server and keeps what it sent; read back, it shows
+// whether the server took it.
+Status SetThroughCifsDosAttrib(const std::string& path, std::uint32_t attributes) {
+    auto read = GetXattr(path, kCifsDosAttrib, 4);
+    if (!read) {
+        return read.error();
+    }
+    if (read.value().absent || read.value().bytes.size() != 4) {
+        return Unreadable(kCifsDosAttrib, read.value().bytes);
+    }
+    std::uint32_t current;
+    std::memcpy(&current, read.value().bytes.data(), sizeof current);
+    std::uint32_t wanted = WithSettableBits(current, attributes);
+    if (wanted == current) {
+        return Done{};
+    }
+    const std::uint32_t sent = wanted == 0 ? kFileAttributeNormal : wanted;
+    std::string bytes(4, '\0');
+    std::memcpy(bytes.data(), &sent, sizeof sent);
+    if (auto set = SetXattr(path, kCifsDosAttrib, bytes, 0); !set) {
+        return set;
+    }
+    auto check = GetXattr(path, kCifsDosAttrib, 4);
+    std::uint32_t now = current;
+    if (check && check.value().bytes.size() == 4) {
+        std::memcpy(&now, check.value().bytes.data(), sizeof now);
+    }
+    if ((now & kSettableBits) != (wanted & kSettableBits)) {
+        return Error{EIO, "The SMB server did not change the DOS attributes"};
+    }
+    return Done{};
 }
 
 Status SetThroughUserDosAttrib(const std::string& path, std::uint32_t attributes) {
-    auto read = GetXattr(path, kUserDosAttrib, kDosAttribLimit);
+    auto read = GetWholeXattr(path, kUserDosAttrib);
     if (!read) {
         return read.error();
     }
@@ -178,9 +317,30 @@ Status SetThroughUserDosAttrib(const std::string& path, std::uint32_t attributes
                     XATTR_REPLACE);
 }
 
+#ifdef __linux__
+// The type /proc/self/mountinfo gives the mount of `device`; "" when it is not listed.
+std::string MountTypeOfDevice(dev_t device) {
+    std::ifstream file("/proc/self/mountinfo");
+    std::stringstream text;
+    text << file.rdbuf();
+    return MountTypeOf(text.str(), major(device), minor(device)).value_or(std::string());
+}
+#endif
+
+// The name by which the kernel reaches the very entry listed as `name`: on FAT, one that
+// its lookup would take for another entry's is replaced by the entry's short name.
+Result<std::string> ReachableName(int folder, const std::string& name) {
+#ifdef __linux__
+    return LookupName(folder, name);
+#else
+    (void)folder;
+    return name;
+#endif
+}
+
 }  // namespace
 
-Result<Mechanism> AttributeStore::Probe(const std::string& path, const struct stat& entry) {
+Result<VolumeMechanism> AttributeStore::Probe(const std::string& path, const struct stat& entry) {
 #ifdef FAT_IOCTL_GET_ATTRIBUTES
     if (S_ISREG(entry.st_mode) || S_ISDIR(entry.st_mode)) {
         Descriptor fd(OpenEntry(path));
@@ -190,33 +350,44 @@ Result<Mechanism> AttributeStore::Probe(const std::string& path, const struct st
         }
         std::uint32_t current = 0;
         if (::ioctl(fd.get(), FAT_IOCTL_GET_ATTRIBUTES, &current) == 0) {
-            return Mechanism::FatIoctl;
+            return VolumeMechanism{Mechanism::FatIoctl, {}};
         }
     }
 #endif
-    // ntfs3 offers both attributes, ntfs-3g only the 32-bit one.
-    if (HasXattr(path, kDosAttribByte)) {
-        return Mechanism::DosAttribByte;
-    }
+    // The 32 bits where they are offered: the byte would erase those above it.
     if (HasXattr(path, kNtfsAttribBe)) {
-        return Mechanism::NtfsAttribBe;
+        return VolumeMechanism{Mechanism::NtfsAttribBe, {}};
+    }
+    if (HasXattr(path, kNtfsAttribNative)) {
+        return VolumeMechanism{Mechanism::NtfsAttribNative, {}};
+    }
+    if (HasXattr(path, kDosAttribByte)) {
+        return VolumeMechanism{Mechanism::Unavailable,
+                               "This ntfs3 driver offers only system.dos_attrib, whose one byte "
+                               "would erase the attributes above it (compressed, sparse ...)"};
     }
 #ifdef __linux__
-    // A FAT volume without the ioctls (exFAT before the kernel offered them) holds no
-    // user.DOSATTRIB either: resetting there would look like success while every
-    // entry stayed hidden.
-    constexpr long kMsdosMagic = 0x4d44;
-    constexpr long kExfatMagic = 0x2011BAB0;
-    struct statfs volume;
-    if (::statfs(path.c_str(), &volume) == 0 &&
-        (volume.f_type == kMsdosMagic || volume.f_type == kExfatMagic)) {
-        return Mechanism::Unavailable;
+    // A volume that keeps DOS attributes of its own holds no user.DOSATTRIB: resetting
+    // that would look like success while every entry stayed hidden.
+    // A link's own volume is its folder's; statfs would follow it.
+    struct statfs volume {};
+    const std::string on_volume = S_ISDIR(entry.st_mode) ? path : ParentOf(path);
+    if (::statfs(on_volume.c_str(), &volume) != 0) {
+        return SystemError(errno, "asking the entry's volume what it is");
+    }
+    const std::string type = MountTypeOfDevice(entry.st_dev);
+    if (IsSmbVolume(volume.f_type, type) && HasXattr(path, kCifsDosAttrib)) {
+        return VolumeMechanism{Mechanism::CifsDosAttrib, {}};
+    }
+    if (auto why = WhyAttributesAreOutOfReach(volume.f_type, type)) {
+        return VolumeMechanism{Mechanism::Unavailable, *why};
     }
 #endif
-    return Mechanism::UserDosAttrib;
+    return VolumeMechanism{Mechanism::UserDosAttrib, {}};
 }
 
-Result<Mechanism> AttributeStore::MechanismOf(const std::string& path, const struct stat& entry) {
+Result<VolumeMechanism> AttributeStore::MechanismOf(const std::string& path,
+                                                    const struct stat& entry) {
     if (auto known = by_volume_.find(entry.st_dev); known != by_volume_.end()) {
         return known->second;
     }
@@ -227,31 +398,47 @@ Result<Mechanism> AttributeStore::MechanismOf(const std::string& path, const str
     return probed;
 }
 
-Status AttributeStore::Set(const std::string& path, std::uint32_t attributes,
+Status AttributeStore::Set(int folder, const std::string& listed_name, std::uint32_t attributes,
                            const ListedEntry* listed) {
+    auto reachable = ReachableName(folder, listed_name);
+    if (!reachable) {
+        return reachable.error();
+    }
+    const std::string& name = reachable.value();
+    if (name != listed_name) {
+        listed = nullptr;
+    }
+    // The folder's descriptor, seen through /proc, stands for the path that led to it:
+    // only the entry's own name is looked up, and it is never followed.
+    const std::string path = "/proc/self/fd/" + std::to_string(folder) + "/" + name;
     struct stat entry {};
     if (listed != nullptr && by_volume_.count(listed->volume) != 0) {
         entry.st_mode = listed->type;
         entry.st_dev = listed->volume;
     } else if (::lstat(path.c_str(), &entry) != 0) {
-        return SystemError(errno, "looking up the entry");
+        const int number = errno;
+        if (::access("/proc/self/fd", F_OK) != 0) {
+            return Error{number, "/proc is not mounted, and entries are reached through it"};
+        }
+        return SystemError(number, "looking up the entry");
     }
     auto mechanism = MechanismOf(path, entry);
     if (!mechanism) {
         return mechanism.error();
     }
-    switch (mechanism.value()) {
+    switch (mechanism.value().mechanism) {
         case Mechanism::FatIoctl:
             return SetThroughFatIoctl(path, entry, attributes);
         case Mechanism::NtfsAttribBe:
-            return SetThroughNtfsAttributes(path, entry, attributes, false);
-        case Mechanism::DosAttribByte:
-            return SetThroughNtfsAttributes(path, entry, attributes, true);
+        case Mechanism::NtfsAttribNative:
+            return SetThroughNtfsAttributes(folder, name, path, attributes,
+                                            mechanism.value().mechanism);
+        case Mechanism::CifsDosAttrib:
+            return SetThroughCifsDosAttrib(path, attributes);
         case Mechanism::UserDosAttrib:
             return SetThroughUserDosAttrib(path, attributes);
         case Mechanism::Unavailable:
-            return Error{ENOTSUP,
-                         "This kernel's driver for the FAT volume cannot change DOS attributes"};
+            return Error{ENOTSUP, mechanism.value().why_unavailable};
     }
     return Error{EINVAL, "unknown attribute mechanism"};
 }

@@ -15,11 +15,18 @@
 namespace vantrelle::files::posix {
 
 enum class Mechanism {
-    FatIoctl,       // vfat, exFAT: FAT_IOCTL_GET/SET_ATTRIBUTES
-    NtfsAttribBe,   // ntfs-3g: system.ntfs_attrib_be
-    DosAttribByte,  // ntfs3: system.dos_attrib
-    UserDosAttrib,  // any other: user.DOSATTRIB, as Wine and Samba keep it
-    Unavailable,    // a FAT volume whose driver offers no way to change them
+    FatIoctl,          // vfat, msdos, exFAT where offered: FAT_IOCTL_GET/SET_ATTRIBUTES
+    NtfsAttribBe,      // ntfs-3g, ntfs3: system.ntfs_attrib_be
+    NtfsAttribNative,  // ntfs3 without the former: system.ntfs_attrib, in host byte order
+    CifsDosAttrib,     // SMB: user.cifs.dosattrib, which the client sends to the server
+    UserDosAttrib,     // any other: user.DOSATTRIB, as Wine and Samba keep it
+    Unavailable,       // a volume that keeps DOS attributes its driver cannot change
+};
+
+// What a volume offers, and for one that offers nothing why.
+struct VolumeMechanism {
+    Mechanism mechanism = Mechanism::UserDosAttrib;
+    std::string why_unavailable;
 };
 
 // What a listing already told about an entry that is not a directory: its type (the
@@ -32,19 +39,19 @@ struct ListedEntry {
 
 class AttributeStore {
   public:
-    // Sets the settable attribute bits of the entry at `path` to those of `attributes`,
-    // never following a symbolic link. `listed` spares the entry's lstat once the volume
-    // has been probed.
-    Status Set(const std::string& path, std::uint32_t attributes,
+    // Sets the settable attribute bits of the entry `name` of the folder open as `folder`
+    // to those of `attributes`, never following a symbolic link. `listed` spares the
+    // entry's lstat once the volume has been probed.
+    Status Set(int folder, const std::string& name, std::uint32_t attributes,
                const ListedEntry* listed = nullptr);
 
     // The mechanism the volume of `path` offers; probed on first use of the volume.
-    Result<Mechanism> MechanismOf(const std::string& path, const struct stat& entry);
+    Result<VolumeMechanism> MechanismOf(const std::string& path, const struct stat& entry);
 
   private:
-    Result<Mechanism> Probe(const std::string& path, const struct stat& entry);
+    Result<VolumeMechanism> Probe(const std::string& path, const struct stat& entry);
 
-    std::unordered_map<dev_t, Mechanism> by_volume_;
+    std::unordered_map<dev_t, VolumeMechanism> by_volume_;
 };
 
 }  // namespace vantrelle::files::posix

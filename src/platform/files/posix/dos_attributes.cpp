@@ -90,10 +90,6 @@ std::string EncodeBigEndian32(std::uint32_t value) {
     return bytes;
 }
 
-bool FitsDosAttribByte(std::uint32_t attributes) {
-    return (attributes & ~0xFFu) == 0;
-}
-
 std::optional<DosAttrib> ParseDosAttrib(const std::string& value) {
     const std::size_t nul = value.find('\0');
     const std::string text = value.substr(0, nul);

@@ -31,11 +31,6 @@ constexpr std::uint32_t WithFatSettableBits(std::uint32_t current, std::uint32_t
 std::optional<std::uint32_t> DecodeBigEndian32(const std::string& bytes);
 std::string EncodeBigEndian32(std::uint32_t value);
 
-// The kernel ntfs3 driver's `system.dos_attrib` is one byte that replaces all 32
-// attribute bits when written. It may only be written when the bits above the low
-// byte are clear, or it would drop compression, sparseness or a reparse point.
-bool FitsDosAttribByte(std::uint32_t attributes);
-
 // `user.DOSATTRIB`, as Wine and Samba keep it. Two forms exist:
 //  - text: "0x" and hexadecimal digits, optionally NUL-terminated (Wine writes "0x22",
 //    Samba 3 wrote the same with a NUL);

@@ -83,7 +83,7 @@ NativePath Build(std::u16string_view root, bool unc,
 std::optional<NativePath> ResolveAbsolute(std::u16string_view path,
                                           const std::vector<std::u16string_view>& more) {
     std::vector<std::u16string_view> parts;
-    std::u16string_view root;
+    std::u16string root;
     bool unc = false;
     if (HasDrive(path) && path.size() >= 3 && IsSeparator(path[2])) {
         root = path.substr(0, 2);
@@ -94,9 +94,11 @@ std::optional<NativePath> ResolveAbsolute(std::u16string_view path,
         if (all.size() < 2) {
             return std::nullopt;
         }
-        const std::size_t root_length =
-            static_cast<std::size_t>(all[1].data() + all[1].size() - path.data());
-        root = path.substr(0, root_length);
+        // Typed with forward slashes (//server/share) it is the same share.
+        root = u"\\\\";
+        root += all[0];
+        root += kSeparator;
+        root += all[1];
         parts.assign(all.begin() + 2, all.end());
         unc = true;
     } else {
@@ -108,7 +110,9 @@ std::optional<NativePath> ResolveAbsolute(std::u16string_view path,
 
 std::optional<NativePath> ResolveVerbatim(std::u16string_view path) {
     NativePath resolved;
-    resolved.display = path.substr(0, 4);
+    resolved.display = u"\\\\";
+    resolved.display += path[2];
+    resolved.display += kSeparator;
     std::vector<std::u16string_view> parts = Components(path.substr(4));
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (i > 0) {
@@ -134,6 +138,11 @@ std::optional<NativePath> ResolveNativePath(std::u16string_view path,
     }
     if (IsVerbatim(path)) {
         return ResolveVerbatim(path);
+    }
+    // A bare drive names its root, as the main window's drive list gives it ("E:"), not
+    // the drive's current folder.
+    if (path.size() == 2 && HasDrive(path)) {
+        return ResolveAbsolute(std::u16string(path) + kSeparator, {});
     }
     const bool absolute = (HasDrive(path) && path.size() >= 3 && IsSeparator(path[2])) ||
                           (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]));

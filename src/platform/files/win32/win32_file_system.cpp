@@ -1,9 +1,15 @@
 // The Win32 backend: FindFirstFileExW/FindNextFileW for the listing and the folder
 // object model, SetFileAttributesW for the reset, GetLastError and FormatMessageW for
 // the errors. Paths cross into the system as UTF-16 with the \\?\ prefix.
+//
+// Only a path the caller gives is parsed. An entry a listing gave is reached by its
+// folder's path and its name as listed, never split or folded again: a name holding a
+// separator (a volume written by another system can hold one) is reported, not followed.
 
 #include <windows.h>
 
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -102,6 +108,86 @@ bool IsWalkableFolder(DWORD attributes) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// A listed name that the file API would read as more than one name, or as a stream.
+bool Reachable(std::u16string_view name) {
+    return name.find_first_of(u"\\/:") == std::u16string_view::npos;
+}
+
+// The path of the entry `name` of `folder`, the name taken as it is.
+Result<NativePath> EntryOf(const NativePath& folder, std::u16string_view name) {
+    if (!Reachable(name)) {
+        return SystemError(ERROR_INVALID_NAME);
+    }
+    return win32::ChildPath(folder, name);
+}
+
+// A folder the walk knows: the one the caller named, or a sub-folder a listing gave.
+// Paths are built when asked for, so that a deep walk holds each level's name once.
+struct FolderNode {
+    std::shared_ptr<const FolderNode> parent;  // none for the named folder
+    std::u16string name;                       // a sub-folder's name, as listed
+    NativePath named;                          // the named folder's path
+};
+using Node = std::shared_ptr<const FolderNode>;
+
+// The node's path as shown, the names joined as they are.
+NativePath PathOf(const FolderNode& node) {
+    std::vector<const FolderNode*> chain;
+    for (const FolderNode* at = &node; at->parent; at = at->parent.get()) {
+        chain.push_back(at);
+    }
+    const FolderNode* top = chain.empty() ? &node : chain.back()->parent.get();
+    NativePath path = top->named;
+    for (auto at = chain.rbegin(); at != chain.rend(); ++at) {
+        if (path.display.empty() || path.display.back() != u'\\') {
+            path.display += u'\\';
+            path.extended += u'\\';
+        }
+        path.display += (*at)->name;
+        path.extended += (*at)->name;
+    }
+    if (!chain.empty()) {
+        path.name = node.name;
+    }
+    return path;
+}
+
+// The node's path for the file API, refused when a name on the way holds a separator.
+Result<NativePath> NativeOf(const FolderNode& node) {
+    for (const FolderNode* at = &node; at->parent; at = at->parent.get()) {
+        if (!Reachable(at->name)) {
+            return SystemError(ERROR_INVALID_NAME);
+        }
+    }
+    return PathOf(node);
+}
+
+// What the file system's objects share: the entries the folder model gave last, so
+// that the path the engine builds from one reaches that very entry.
+struct GivenLast {
+    std::weak_ptr<const FolderNode> file_folder;  // the folder of the file given last
+    std::u16string file_name;
+    std::weak_ptr<const FolderNode> sub_folder;  // the sub-folder given last
+
+    // The entry `path` names when it is one of those, as (folder, name).
+    std::optional<std::pair<Node, std::u16string>> Match(std::u16string_view path) const {
+        if (Node folder = file_folder.lock()) {
+            NativePath entry = win32::ChildPath(PathOf(*folder), file_name);
+            if (entry.display == path) {
+                return std::pair{folder, file_name};
+            }
+        }
+        if (Node sub = sub_folder.lock(); sub && PathOf(*sub).display == path) {
+            return std::pair{sub->parent, sub->name};
+        }
+        return std::nullopt;
+    }
+    Node SubFolder(std::u16string_view path) const {
+        Node sub = sub_folder.lock();
+        return sub && PathOf(*sub).display == path ? sub : nullptr;
+    }
+};
+
 class FindHandle {
   public:
     FindHandle() = default;
@@ -190,22 +276,27 @@ class Win32File : public File {
 
 class Win32Folder : public Folder {
   public:
-    explicit Win32Folder(NativePath path) : path_(std::move(path)) {}
+    Win32Folder(Node node, std::shared_ptr<GivenLast> listed)
+        : node_(std::move(node)), listed_(std::move(listed)) {}
 
-    Result<std::string> Path() override { return win32::Wtf8FromUtf16(path_.display); }
-    Result<std::string> Name() override { return win32::Wtf8FromUtf16(path_.name); }
+    Result<std::string> Path() override { return win32::Wtf8FromUtf16(PathOf(*node_).display); }
+    Result<std::string> Name() override {
+        return win32::Wtf8FromUtf16(node_->parent ? node_->name : node_->named.name);
+    }
     Result<std::unique_ptr<FileCollection>> Files() override;
     Result<std::unique_ptr<FolderCollection>> SubFolders() override;
 
   private:
-    NativePath path_;
+    Node node_;
+    std::shared_ptr<GivenLast> listed_;
 };
 
 template <class Member>
 class Win32Enumerator : public Enumerator<Member> {
   public:
-    Win32Enumerator(NativePath folder, std::vector<std::u16string> names)
-        : folder_(std::move(folder)), names_(std::move(names)) {}
+    Win32Enumerator(Node folder, std::shared_ptr<GivenLast> listed,
+                    std::vector<std::u16string> names)
+        : folder_(std::move(folder)), listed_(std::move(listed)), names_(std::move(names)) {}
 
     Result<std::unique_ptr<Member>> Next() override {
         if (position_ == names_.size()) {
@@ -215,15 +306,21 @@ class Win32Enumerator : public Enumerator<Member> {
         }
         std::u16string& name = names_[position_++];
         if constexpr (std::is_same_v<Member, File>) {
+            listed_->file_folder = folder_;
+            listed_->file_name = name;
             return std::unique_ptr<Member>(std::make_unique<Win32File>(std::move(name)));
         } else {
-            return std::unique_ptr<Member>(
-                std::make_unique<Win32Folder>(win32::ChildPath(folder_, name)));
+            auto sub = std::make_shared<FolderNode>();
+            sub->parent = folder_;
+            sub->name = std::move(name);
+            listed_->sub_folder = sub;
+            return std::unique_ptr<Member>(std::make_unique<Win32Folder>(std::move(sub), listed_));
         }
     }
 
   private:
-    NativePath folder_;
+    Node folder_;
+    std::shared_ptr<GivenLast> listed_;
     std::vector<std::u16string> names_;
     std::size_t position_ = 0;
 };
@@ -231,10 +328,11 @@ class Win32Enumerator : public Enumerator<Member> {
 template <class Member>
 class Win32Collection : public Collection<Member> {
   public:
-    explicit Win32Collection(NativePath folder) : folder_(std::move(folder)) {}
+    Win32Collection(Node folder, std::shared_ptr<GivenLast> listed)
+        : folder_(std::move(folder)), listed_(std::move(listed)) {}
 
     Result<std::int32_t> Count() override {
-        auto names = Members(folder_, kFolders);
+        auto names = List();
         if (!names) {
             return names.error();
         }
@@ -242,43 +340,82 @@ class Win32Collection : public Collection<Member> {
     }
 
     Result<std::unique_ptr<Enumerator<Member>>> Enumerate() override {
-        auto names = Members(folder_, kFolders);
+        auto names = List();
         if (!names) {
             return names.error();
         }
         return std::unique_ptr<Enumerator<Member>>(
-            std::make_unique<Win32Enumerator<Member>>(folder_, std::move(names.value())));
+            std::make_unique<Win32Enumerator<Member>>(folder_, listed_, std::move(names.value())));
     }
 
   private:
+    Result<std::vector<std::u16string>> List() {
+        auto path = NativeOf(*folder_);
+        if (!path) {
+            return path.error();
+        }
+        return Members(path.value(), kFolders);
+    }
+
     static constexpr bool kFolders = std::is_same_v<Member, Folder>;
-    NativePath folder_;
+    Node folder_;
+    std::shared_ptr<GivenLast> listed_;
 };
 
 Result<std::unique_ptr<FileCollection>> Win32Folder::Files() {
-    return std::unique_ptr<FileCollection>(std::make_unique<Win32Collection<File>>(path_));
+    return std::unique_ptr<FileCollection>(std::make_unique<Win32Collection<File>>(node_, listed_));
 }
 
 Result<std::unique_ptr<FolderCollection>> Win32Folder::SubFolders() {
-    return std::unique_ptr<FolderCollection>(std::make_unique<Win32Collection<Folder>>(path_));
+    return std::unique_ptr<FolderCollection>(
+        std::make_unique<Win32Collection<Folder>>(node_, listed_));
+}
+
+// Whether `path` names a folder; the error otherwise.
+Status IsFolder(const NativePath& path) {
+    const DWORD attributes = GetFileAttributesW(Wide(path.extended).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return LastError();
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return SystemError(ERROR_PATH_NOT_FOUND);
+    }
+    return Done{};
 }
 
 class Win32FileSystemObject : public FileSystemObject {
   public:
+    explicit Win32FileSystemObject(std::shared_ptr<GivenLast> listed)
+        : listed_(std::move(listed)) {}
+
     Result<std::unique_ptr<Folder>> GetFolder(const std::string& path) override {
+        std::optional<std::u16string> utf16 = win32::Utf16FromWtf8(path);
+        if (utf16) {
+            if (Node sub = listed_->SubFolder(*utf16)) {
+                auto native = NativeOf(*sub);
+                if (!native) {
+                    return native.error();
+                }
+                if (auto folder = IsFolder(native.value()); !folder) {
+                    return folder.error();
+                }
+                return std::unique_ptr<Folder>(std::make_unique<Win32Folder>(sub, listed_));
+            }
+        }
         auto resolved = Resolve(path);
         if (!resolved) {
             return resolved.error();
         }
-        const DWORD attributes = GetFileAttributesW(Wide(resolved.value().extended).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) {
-            return LastError();
+        if (auto folder = IsFolder(resolved.value()); !folder) {
+            return folder.error();
         }
-        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            return SystemError(ERROR_PATH_NOT_FOUND);
-        }
-        return std::unique_ptr<Folder>(std::make_unique<Win32Folder>(std::move(resolved.value())));
+        auto named = std::make_shared<FolderNode>();
+        named->named = std::move(resolved.value());
+        return std::unique_ptr<Folder>(std::make_unique<Win32Folder>(std::move(named), listed_));
     }
+
+  private:
+    std::shared_ptr<GivenLast> listed_;
 };
 
 // A link or junction is opened as itself, so that its own attributes change and
@@ -289,6 +426,16 @@ Status SetLinkAttributes(const std::wstring& path, DWORD attributes) {
         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (link == INVALID_HANDLE_VALUE) {
         return LastError();
+    }
+    // Where the system opens what the link points to (Wine, for a POSIX link), the
+    // link has no attributes of its own to reset, and its target is not to be touched.
+    BY_HANDLE_FILE_INFORMATION opened{};
+    if (!GetFileInformationByHandle(link, &opened) ||
+        !(opened.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        CloseHandle(link);
+        Error error = SystemError(ERROR_NOT_A_REPARSE_POINT);
+        error.description += " (the link opened as what it points to, which is left alone)";
+        return error;
     }
     FILE_BASIC_INFO info{};  // zero times are left as they are
     info.FileAttributes = attributes;
@@ -307,6 +454,7 @@ class Win32FileSystem : public FileSystem {
 
     Result<std::string> Dir(const std::string& pattern, std::uint32_t mask) override {
         listing_.Close();
+        listing_pattern_.reset();
         auto folder = Resolve(pattern);
         if (!folder) {
             return folder.error();
@@ -317,12 +465,14 @@ class Win32FileSystem : public FileSystem {
             return listing.error();
         }
         listing_ = std::move(listing.value());
+        listing_folder_ = std::move(folder.value());
+        listing_pattern_ = pattern;
         mask_ = mask;
         if (!listing_.open()) {
             return std::string();
         }
         if (Listed(data.dwFileAttributes, mask_)) {
-            return win32::Wtf8FromUtf16(Utf16(data.cFileName));
+            return Give(data.cFileName);
         }
         return Dir();
     }
@@ -342,11 +492,11 @@ class Win32FileSystem : public FileSystem {
                 return std::string();
             }
         } while (!Listed(data.dwFileAttributes, mask_));
-        return win32::Wtf8FromUtf16(Utf16(data.cFileName));
+        return Give(data.cFileName);
     }
 
     Status SetAttr(const std::string& path, std::uint32_t attributes) override {
-        auto resolved = Resolve(path);
+        auto resolved = EntryFor(path);
         if (!resolved) {
             return resolved.error();
         }
@@ -367,12 +517,41 @@ class Win32FileSystem : public FileSystem {
     }
 
     Result<std::unique_ptr<FileSystemObject>> CreateFileSystemObject() override {
-        return std::unique_ptr<FileSystemObject>(std::make_unique<Win32FileSystemObject>());
+        return std::unique_ptr<FileSystemObject>(std::make_unique<Win32FileSystemObject>(listed_));
     }
 
   private:
+    std::string Give(const wchar_t* name) {
+        listing_name_ = Utf16(name);
+        return win32::Wtf8FromUtf16(listing_name_);
+    }
+
+    // An entry the listing or the folder model gave last is reached by its folder and
+    // its name; any other path is the caller's, parsed as a path.
+    Result<NativePath> EntryFor(const std::string& path) {
+        if (listing_pattern_ && path.size() > listing_pattern_->size() &&
+            path.starts_with(*listing_pattern_) &&
+            win32::Utf16FromWtf8(path.substr(listing_pattern_->size())) == listing_name_) {
+            return EntryOf(listing_folder_, listing_name_);
+        }
+        if (std::optional<std::u16string> utf16 = win32::Utf16FromWtf8(path)) {
+            if (auto entry = listed_->Match(*utf16)) {
+                auto folder = NativeOf(*entry->first);
+                if (!folder) {
+                    return folder.error();
+                }
+                return EntryOf(folder.value(), entry->second);
+            }
+        }
+        return Resolve(path);
+    }
+
     FindHandle listing_;
+    NativePath listing_folder_;
+    std::optional<std::string> listing_pattern_;  // as the caller gave it
+    std::u16string listing_name_;                 // the name given last
     std::uint32_t mask_ = 0;
+    std::shared_ptr<GivenLast> listed_ = std::make_shared<GivenLast>();
 };
 
 }  // namespace

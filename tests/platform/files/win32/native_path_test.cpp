@@ -40,6 +40,9 @@ TEST(NativePath, DriveRootsAndTheDoubledSeparatorAfterThem) {
     EXPECT_EQ(entry.extended, u"\\\\?\\E:\\Photos");
     EXPECT_EQ(entry.name, u"Photos");
     EXPECT_EQ(Resolved(u"E:\\a\\\\b\\").display, u"E:\\a\\b");
+    // A bare drive is its root, whatever the drive's current folder (E:\docs here).
+    EXPECT_EQ(Resolved(u"E:").display, u"E:\\");
+    EXPECT_EQ(Resolved(u"e:").extended, u"\\\\?\\e:\\");
 }
 
 TEST(NativePath, DotsResolveButNamesAreKeptExactly) {
@@ -56,10 +59,8 @@ TEST(NativePath, RelativeFormsResolveAgainstTheirBase) {
     EXPECT_EQ(Resolved(u".").display, u"C:\\work");
     EXPECT_EQ(Resolved(u"..\\other").display, u"C:\\other");
     EXPECT_EQ(Resolved(u"\\top").display, u"C:\\top");
-    EXPECT_EQ(Resolved(u"E:").display, u"E:\\docs");
     EXPECT_EQ(Resolved(u"E:sub").display, u"E:\\docs\\sub");
     EXPECT_EQ(Resolved(u"e:sub").extended, u"\\\\?\\E:\\docs\\sub");
-    EXPECT_EQ(Resolved(u"F:").display, u"F:\\");
     EXPECT_FALSE(ResolveNativePath(u"G:x", FakeFullPathOf));  // the system failed
     EXPECT_FALSE(ResolveNativePath(u"", FakeFullPathOf));
 }
@@ -70,6 +71,10 @@ TEST(NativePath, SharesGetTheUncPrefix) {
     EXPECT_EQ(share.extended, u"\\\\?\\UNC\\server\\share\\f");
     EXPECT_EQ(Resolved(u"\\\\server\\share").display, u"\\\\server\\share\\");
     EXPECT_FALSE(ResolveNativePath(u"\\\\server", FakeFullPathOf));
+    // Typed with forward slashes, the same share.
+    const NativePath slashes = Resolved(u"//server/share/dir");
+    EXPECT_EQ(slashes.display, u"\\\\server\\share\\dir");
+    EXPECT_EQ(slashes.extended, u"\\\\?\\UNC\\server\\share\\dir");
 }
 
 TEST(NativePath, PrefixedPathsAreTakenAsTheyAre) {

@@ -6,11 +6,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include "platform/ui/driver.h"
 #include "platform/ui/program.h"
-
-namespace vantrelle::ui::driver {
-void RecordToolkitMessages();
-}
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -1,0 +1,35 @@
+#include "platform/files/posix/volume_kind.h"
+
+#include <gtest/gtest.h>
+
+namespace vantrelle::files::posix {
+namespace {
+
+TEST(MountType, FoundByDeviceNumberPastTheOptionalFields) {
+    const std::string mountinfo =
+        "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+        "45 22 7:0 / /media/stick rw,nosuid shared:9 master:2 - fuseblk /dev/loop0 rw,user_id=0\n"
+        "46 22 0:40 / /media/fat rw - fuse.fusefat fusefat rw\n";
+    EXPECT_EQ(MountTypeOf(mountinfo, 7, 0), "fuseblk");
+    EXPECT_EQ(MountTypeOf(mountinfo, 0, 40), "fuse.fusefat");
+    EXPECT_EQ(MountTypeOf(mountinfo, 8, 1), "ext4");
+    EXPECT_EQ(MountTypeOf(mountinfo, 0, 4), std::nullopt);
+}
+
+TEST(VolumeKind, VolumesWithDosAttributesOfTheirOwnAreOutOfReach) {
+    constexpr long kFuse = 0x65735546;
+    for (const char* type : {"fuseblk", "fuse.fusefat", "fuse.exfat"}) {
+        EXPECT_TRUE(WhyAttributesAreOutOfReach(kFuse, type)) << type;
+    }
+    EXPECT_TRUE(WhyAttributesAreOutOfReach(0x2011BAB0, "exfat"));
+    EXPECT_TRUE(WhyAttributesAreOutOfReach(0x5346544e, "ntfs"));
+    EXPECT_TRUE(WhyAttributesAreOutOfReach(0xFE534D42, "cifs"));
+    EXPECT_TRUE(IsSmbVolume(0, "smb3"));
+    // Nothing of their own: user.DOSATTRIB stands in, or they are Normal already.
+    EXPECT_FALSE(WhyAttributesAreOutOfReach(kFuse, "fuse.sshfs"));
+    EXPECT_FALSE(WhyAttributesAreOutOfReach(0xEF53, "ext4"));
+    EXPECT_FALSE(WhyAttributesAreOutOfReach(0x01021994, "tmpfs"));
+}
+
+}  // namespace
+}  // namespace vantrelle::files::posix
