@@ -1,20 +1,70 @@
-// A label: a STATIC control that never takes "&" for a mnemonic, wraps at words, and
-// paints its text in its own colour.
+// A label: a STATIC control for its window text, its clicks and its colour, painted by
+// this file so that its lines break as the contract says (at spaces only, a longer word
+// cut at the edge) and keep the label's reading order whatever their first letters.
 
 #include "platform/ui/label.h"
 
 #include <optional>
 
+#include "platform/ui/common/caption_lines.h"
 #include "platform/ui/win32/native.h"
+// After windows.h, which native.h brings.
+#include <commctrl.h>
+#include <usp10.h>
 #include "platform/ui/win32/wide_text.h"
 
 namespace vantrelle::ui {
 
 namespace {
 
+// One line shaped by Uniscribe, in the paragraph direction asked for. GDI's own extent
+// functions do not shape everywhere (Wine measures Arabic letters in their isolated
+// forms, wider than drawn), so a line is measured and drawn from the same shaping.
+class ShapedLine {
+  public:
+    ShapedLine(HDC dc, const std::wstring& text, bool right_to_left) {
+        if (text.empty()) {
+            return;
+        }
+        const int length = static_cast<int>(text.size());
+        // The paragraph level is given twice: Wine reads it from the state only.
+        SCRIPT_STATE state{};
+        state.uBidiLevel = right_to_left ? 1 : 0;
+        const HRESULT result = ScriptStringAnalyse(
+            dc, text.c_str(), length, length * 3 / 2 + 16, -1,
+            SSA_GLYPHS | SSA_FALLBACK | (right_to_left ? SSA_RTL : 0), 0, nullptr, &state,
+            nullptr, nullptr, nullptr, &analysis_);
+        if (FAILED(result)) {
+            analysis_ = nullptr;
+        }
+    }
+    ~ShapedLine() {
+        if (analysis_ != nullptr) {
+            ScriptStringFree(&analysis_);
+        }
+    }
+    ShapedLine(const ShapedLine&) = delete;
+    ShapedLine& operator=(const ShapedLine&) = delete;
+
+    int Width() const {
+        const SIZE* size = analysis_ != nullptr ? ScriptString_pSize(analysis_) : nullptr;
+        return size != nullptr ? static_cast<int>(size->cx) : 0;
+    }
+    // Draws the line with its left end at `x`, clipped to `band`.
+    void Draw(int x, const RECT& band) const {
+        if (analysis_ != nullptr) {
+            ScriptStringOut(analysis_, x, band.top, ETO_CLIPPED, &band, 0, 0, FALSE);
+        }
+    }
+
+  private:
+    SCRIPT_STRING_ANALYSIS analysis_ = nullptr;
+};
+
 struct LabelNative : Control::Native {
     LabelNative(Window& window, const Rect& at) {
         hwnd = win32::MakeChild(window, L"STATIC", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, at);
+        SetWindowSubclass(hwnd, &Paint, 2, 0);
     }
 
     void Notified(WORD code) override {
@@ -33,6 +83,78 @@ struct LabelNative : Control::Native {
         return GetSysColorBrush(COLOR_BTNFACE);
     }
 
+    void ApplyRightToLeft() override {
+        Control::Native::ApplyRightToLeft();
+        InvalidateRect(hwnd, nullptr, TRUE);
+    }
+
+    std::vector<std::string> Lines(HDC dc) const {
+        RECT client;
+        GetClientRect(hwnd, &client);
+        return common::CaptionLines(caption, client.right, [&](const std::string& text) {
+            return ShapedLine(dc, win32::Widen(text), right_to_left).Width();
+        });
+    }
+
+    void Draw(HDC dc) const {
+        RECT client;
+        GetClientRect(hwnd, &client);
+        // The window answers as it does for any static control: the colours and brush
+        // of the label, or the system's.
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+            GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+            reinterpret_cast<LPARAM>(hwnd)));
+        FillRect(dc, &client, brush != nullptr ? brush : GetSysColorBrush(COLOR_BTNFACE));
+        SetBkMode(dc, TRANSPARENT);
+        HGDIOBJ old_font =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        int top = 0;
+        for (const std::string& line : Lines(dc)) {
+            if (top >= client.bottom) {
+                break;
+            }
+            const ShapedLine shaped(dc, win32::Widen(line), right_to_left);
+            const RECT band{0, top, client.right, top + metrics.tmHeight};
+            // A word wider than the label starts at its side and is cut at the other.
+            shaped.Draw(alignment == kAlignRight ? client.right - shaped.Width() : 0, band);
+            top += metrics.tmHeight;
+        }
+        SelectObject(dc, old_font);
+    }
+
+    static LRESULT CALLBACK Paint(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                                  UINT_PTR /*id*/, DWORD_PTR /*data*/) {
+        Control* control = win32::ControlOf(hwnd);
+        auto* label = control != nullptr ? &static_cast<LabelNative&>(control->native()) : nullptr;
+        switch (message) {
+            case WM_PAINT: {
+                if (label == nullptr) {
+                    break;
+                }
+                ++label->paints;  // the paint counter further down sees no WM_PAINT
+                PAINTSTRUCT paint;
+                HDC dc = BeginPaint(hwnd, &paint);
+                label->Draw(dc);
+                EndPaint(hwnd, &paint);
+                return 0;
+            }
+            case WM_PRINTCLIENT:
+                if (label == nullptr) {
+                    break;
+                }
+                label->Draw(reinterpret_cast<HDC>(wparam));
+                return 0;
+            case WM_ERASEBKGND:
+                return 1;  // Draw fills the whole label
+            case WM_NCDESTROY:
+                RemoveWindowSubclass(hwnd, &Paint, 2);
+                break;
+        }
+        return DefSubclassProc(hwnd, message, wparam, lparam);
+    }
+
     std::string caption;
     std::optional<Color> fore;
     int alignment = kAlignLeft;
@@ -44,12 +166,29 @@ LabelNative& Of(const Label& label) {
 
 }  // namespace
 
+namespace win32 {
+
+std::vector<std::string> ShownLines(const Label& label) {
+    HDC dc = GetDC(label.native().hwnd);
+    HGDIOBJ old = SelectObject(
+        dc, reinterpret_cast<HFONT>(SendMessageW(label.native().hwnd, WM_GETFONT, 0, 0)));
+    std::vector<std::string> lines = Of(label).Lines(dc);
+    SelectObject(dc, old);
+    ReleaseDC(label.native().hwnd, dc);
+    return lines;
+}
+
+}  // namespace win32
+
 Label::Label(Window& window, std::string name, Rect at)
     : Control(window, std::move(name), std::make_unique<LabelNative>(window, at)) {}
 
 void Label::SetCaption(const std::string& caption) {
     Of(*this).caption = caption;
+    // The window text is what screen readers and other programs see; the lines painted
+    // come from the caption itself.
     SetWindowTextW(native().hwnd, win32::ShownLines(caption).c_str());
+    InvalidateRect(native().hwnd, nullptr, TRUE);
 }
 
 const std::string& Label::Caption() const {
@@ -71,8 +210,9 @@ Color Label::ForeColor() const {
 
 void Label::SetAlignment(int alignment) {
     Of(*this).alignment = alignment;
-    // SS_LEFT is no bit of its own: right alignment is SS_RIGHT set.
+    // Kept in the style too, for whoever reads the control from outside.
     win32::SetStyleBits(native().hwnd, GWL_STYLE, SS_RIGHT, alignment == kAlignRight);
+    InvalidateRect(native().hwnd, nullptr, TRUE);
 }
 
 int Label::Alignment() const {

@@ -12,6 +12,7 @@
 
 #include "platform/ui/dir_list.h"
 #include "platform/ui/drive_list.h"
+#include "platform/ui/label.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/program.h"
 #include "platform/ui/types.h"
@@ -99,6 +100,8 @@ HINSTANCE Module();
 // `drive` or `path`, or -1.
 int DriveIndex(const DriveListBox& list, const std::string& drive);
 int DirEntryIndex(const DirListBox& list, const std::string& path);
+// The lines a label paints, each as it is drawn.
+std::vector<std::string> ShownLines(const Label& label);
 
 }  // namespace win32
 }  // namespace vantrelle::ui

@@ -401,12 +401,7 @@ int Paints(const Label& label) {
 }
 
 std::vector<std::string> ShownLines(const Label& label) {
-    std::vector<std::string> lines;
-    for (const std::wstring& line :
-         Wrap(Hwnd(label), TextOf(Hwnd(label)), ClientRect(Hwnd(label)).right)) {
-        lines.push_back(win32::Narrow(line));
-    }
-    return lines;
+    return win32::ShownLines(label);
 }
 
 Picture Grab(const Control& control) {
