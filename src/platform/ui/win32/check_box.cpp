@@ -12,7 +12,8 @@ namespace {
 
 struct CheckBoxNative : Control::Native {
     CheckBoxNative(Window& window, const Rect& at) {
-        hwnd = win32::MakeChild(window, L"BUTTON", BS_CHECKBOX | BS_MULTILINE | WS_TABSTOP, 0, at);
+        hwnd = win32::MakeChild(window, L"BUTTON", BS_CHECKBOX | WS_TABSTOP, 0, at);
+        win32::ApplyBoxLines(*this);
     }
 
     void Notified(WORD code) override {
@@ -23,6 +24,7 @@ struct CheckBoxNative : Control::Native {
     }
 
     void ApplyRightToLeft() override { win32::ApplyBoxSide(*this); }
+    void FontChanged() override { win32::ApplyBoxLines(*this); }
 
     std::string caption;
 };

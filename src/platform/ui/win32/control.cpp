@@ -109,6 +109,19 @@ void ApplyBoxSide(Control::Native& native) {
     SetStyleBits(native.hwnd, GWL_EXSTYLE, WS_EX_RTLREADING, native.right_to_left);
 }
 
+void ApplyBoxLines(Control::Native& native) {
+    RECT client;
+    GetClientRect(native.hwnd, &client);
+    HDC dc = GetDC(native.hwnd);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(native.hwnd, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(native.hwnd, dc);
+    SetStyleBits(native.hwnd, GWL_STYLE, BS_MULTILINE, client.bottom >= 2 * metrics.tmHeight);
+}
+
 }  // namespace win32
 
 Control::Native::~Native() = default;
@@ -143,6 +156,7 @@ bool Control::Visible() const {
 void Control::SetFont(const Font& font) {
     native_->font = font;
     SendMessageW(native_->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::FontFor(font)), TRUE);
+    native_->FontChanged();
 }
 
 void Control::SetRightToLeft(bool right_to_left) {

@@ -8,58 +8,14 @@
 
 #include "platform/ui/common/caption_lines.h"
 #include "platform/ui/win32/native.h"
+#include "platform/ui/win32/shaped_line.h"
 // After windows.h, which native.h brings.
 #include <commctrl.h>
-#include <usp10.h>
 #include "platform/ui/win32/wide_text.h"
 
 namespace vantrelle::ui {
 
 namespace {
-
-// One line shaped by Uniscribe, in the paragraph direction asked for. GDI's own extent
-// functions do not shape everywhere (Wine measures Arabic letters in their isolated
-// forms, wider than drawn), so a line is measured and drawn from the same shaping.
-class ShapedLine {
-  public:
-    ShapedLine(HDC dc, const std::wstring& text, bool right_to_left) {
-        if (text.empty()) {
-            return;
-        }
-        const int length = static_cast<int>(text.size());
-        // The paragraph level is given twice: Wine reads it from the state only.
-        SCRIPT_STATE state{};
-        state.uBidiLevel = right_to_left ? 1 : 0;
-        const HRESULT result = ScriptStringAnalyse(
-            dc, text.c_str(), length, length * 3 / 2 + 16, -1,
-            SSA_GLYPHS | SSA_FALLBACK | (right_to_left ? SSA_RTL : 0), 0, nullptr, &state,
-            nullptr, nullptr, nullptr, &analysis_);
-        if (FAILED(result)) {
-            analysis_ = nullptr;
-        }
-    }
-    ~ShapedLine() {
-        if (analysis_ != nullptr) {
-            ScriptStringFree(&analysis_);
-        }
-    }
-    ShapedLine(const ShapedLine&) = delete;
-    ShapedLine& operator=(const ShapedLine&) = delete;
-
-    int Width() const {
-        const SIZE* size = analysis_ != nullptr ? ScriptString_pSize(analysis_) : nullptr;
-        return size != nullptr ? static_cast<int>(size->cx) : 0;
-    }
-    // Draws the line with its left end at `x`, clipped to `band`.
-    void Draw(int x, const RECT& band) const {
-        if (analysis_ != nullptr) {
-            ScriptStringOut(analysis_, x, band.top, ETO_CLIPPED, &band, 0, 0, FALSE);
-        }
-    }
-
-  private:
-    SCRIPT_STRING_ANALYSIS analysis_ = nullptr;
-};
 
 struct LabelNative : Control::Native {
     LabelNative(Window& window, const Rect& at) {
@@ -92,7 +48,7 @@ struct LabelNative : Control::Native {
         RECT client;
         GetClientRect(hwnd, &client);
         return common::CaptionLines(caption, client.right, [&](const std::string& text) {
-            return ShapedLine(dc, win32::Widen(text), right_to_left).Width();
+            return win32::ShapedLine(dc, win32::Widen(text), right_to_left).Width();
         });
     }
 
@@ -115,7 +71,7 @@ struct LabelNative : Control::Native {
             if (top >= client.bottom) {
                 break;
             }
-            const ShapedLine shaped(dc, win32::Widen(line), right_to_left);
+            const win32::ShapedLine shaped(dc, win32::Widen(line), right_to_left);
             const RECT band{0, top, client.right, top + metrics.tmHeight};
             // A word wider than the label starts at its side and is cut at the other.
             shaped.Draw(alignment == kAlignRight ? client.right - shaped.Width() : 0, band);

@@ -60,6 +60,7 @@ struct Control::Native {
     // WM_CTLCOLORSTATIC: a brush when the control paints in colours of its own.
     virtual HBRUSH Colored(HDC /*dc*/) { return nullptr; }
     virtual void ApplyRightToLeft();
+    virtual void FontChanged() {}
 };
 
 struct Menu::Native {
@@ -94,6 +95,9 @@ void SetStyleBits(HWND hwnd, int which, LONG_PTR bits, bool on);
 // Right to left, a check box or an option button has its box on the right of its text,
 // the text kept to the box's side.
 void ApplyBoxSide(Control::Native& native);
+// A check box or an option button wraps its caption only where it is tall enough for a
+// second line: one line high, a wrapped caption would show neither line whole.
+void ApplyBoxLines(Control::Native& native);
 HINSTANCE Module();
 
 // For the test driver, which acts on a list as the user would: the entry that stands for

@@ -14,7 +14,8 @@ namespace {
 struct OptionNative : Control::Native {
     OptionNative(Window& window, const Rect& at) {
         hwnd =
-            win32::MakeChild(window, L"BUTTON", BS_RADIOBUTTON | BS_MULTILINE | WS_TABSTOP, 0, at);
+            win32::MakeChild(window, L"BUTTON", BS_RADIOBUTTON | WS_TABSTOP, 0, at);
+        win32::ApplyBoxLines(*this);
     }
 
     void Notified(WORD code) override {
@@ -24,6 +25,7 @@ struct OptionNative : Control::Native {
     }
 
     void ApplyRightToLeft() override { win32::ApplyBoxSide(*this); }
+    void FontChanged() override { win32::ApplyBoxLines(*this); }
 
     std::string caption;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/ui/win32/native.h"
+#include "platform/ui/win32/shaped_line.h"
 #include "platform/ui/win32/wide_text.h"
 
 namespace vantrelle::ui::driver {
@@ -60,11 +61,10 @@ SIZE Extent(HWND hwnd, const std::wstring& text) {
     HDC dc = GetDC(hwnd);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
     SIZE size{};
-    GetTextExtentPoint32W(dc, text.empty() ? L" " : text.c_str(),
-                          static_cast<int>(text.empty() ? 1 : text.size()), &size);
-    if (text.empty()) {
-        size.cx = 0;
-    }
+    GetTextExtentPoint32W(dc, L"Ag", 2, &size);
+    // Shaped as the controls draw it: GDI's extents under Wine take Arabic letters unjoined.
+    size.cx = win32::ShapedWidth(dc, text,
+                                 (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0);
     SelectObject(dc, old);
     ReleaseDC(hwnd, dc);
     return size;
@@ -459,7 +459,8 @@ std::vector<std::string> ClippedCaptions(const Window& window) {
         const bool too_wide =
             std::any_of(lines.begin(), lines.end(),
                         [&](const std::wstring& line) { return Extent(child, line).cx > room; });
-        const bool multi_line = kind == "STATIC" || IsBoxButton(child);
+        const bool multi_line =
+            kind == "STATIC" || (IsBoxButton(child) && (Style(child) & BS_MULTILINE) != 0);
         const int needed = (multi_line ? static_cast<int>(lines.size()) : 1) * line_height;
         if (too_wide || needed > rect.bottom || (!multi_line && lines.size() > 1)) {
             clipped.push_back(control->Name());
