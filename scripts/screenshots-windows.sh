@@ -4,8 +4,9 @@
 #   welcome-en, main-en, warning-en, prompt-en, outcome-en   English, Special path, recursive
 #   welcome-fa, main-fa, warning-fa, outcome-fa              Farsi, warning declined, normal
 #   update-{en,fa}-{verdict,empty,refused}                   the update window of each language
-# The drive is T:, a temporary folder whose entries Wine's own attrib hid; one entry is a
-# link to nothing, which cannot be reset, so a real repair prompt appears. The update
+# The drive is T:, a temporary folder whose entries Wine's own attrib hid; one of them,
+# autorun.inf, is made immutable (chattr +i, as root), so that Wine cannot reset it and a
+# real repair prompt appears. The update
 # window reaches the loopback server of build/ on 127.0.0.1, given to Wine as its proxy.
 # Checks with attrib what became visible and ends with "N passed, M failed".
 set -uo pipefail
@@ -22,7 +23,8 @@ update_url="http://$site/appupdate/vtr/vtr.auf"
 
 make_workdir
 server_pid=""
-trap '[[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null; stop_display; cleanup' EXIT
+trap '[[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null; stop_display
+      chattr -i "$work/stick/autorun.inf" 2>/dev/null; cleanup' EXIT
 mkdir -p "$outdir"
 
 fail_now() {
@@ -43,7 +45,7 @@ mkdir -p "$stick/Photos" "$stick/Documents"
 echo beach >"$stick/Photos/holiday.jpg"
 echo report >"$stick/Documents/report.odt"
 echo notes >"$stick/notes.txt"
-ln -s "$work/gone" "$stick/autorun.inf"  # a link to nothing: its attributes cannot be set
+echo "[autorun]" >"$stick/autorun.inf"
 ln -s "$stick" "$WINEPREFIX/dosdevices/t:"
 # A removable drive, as a stick is: the drive list starts on it.
 wine reg add 'HKLM\Software\Wine\Drives' /v 't:' /d floppy /f >/dev/null 2>&1
@@ -75,6 +77,14 @@ flags_of() {
 }
 hide_everything
 check "attrib hid Photos" HS "$(flags_of Photos)"
+hide hs autorun.inf
+# An immutable file keeps its extended attributes, where Wine keeps DOS attributes.
+if chattr +i "$stick/autorun.inf" 2>"$work/chattr.log"; then
+    locked=1
+else
+    locked=0
+    echo "screenshots-windows: no entry that cannot be reset ($(cat "$work/chattr.log")); no repair prompt"
+fi
 
 # ---- the clicks -----------------------------------------------------------------------
 wait_window() {
@@ -158,16 +168,22 @@ update_window() {
     wait_gone "$title" || check "Close closes $title" closed open
 }
 
+# The program reads its proxy once, at its start: one server a run, told to answer with
+# an empty body (SIGUSR1) and then stopped, so that its port refuses the connection.
 serve() {
-    [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null
-    "$server" "$update_url" "$1" >"$work/server" 2>"$work/server.log" &
+    "$server" "$update_url" good >"$work/server" 2>"$work/server.log" &
     server_pid=$!
     for _ in $(seq 50); do
         (($(wc -l <"$work/server") >= 2)) && break
         sleep 0.1
     done
     export http_proxy="$(sed -n 1p "$work/server")"
-    refused_proxy="http://127.0.0.1:$(sed -n 2p "$work/server")"
+}
+serve_empty() { kill -USR1 "$server_pid"; sleep 0.2; }
+refuse() {
+    kill "$server_pid" 2>/dev/null
+    wait "$server_pid" 2>/dev/null
+    server_pid=""
 }
 
 exit_through_menu() {
@@ -194,7 +210,7 @@ start_program() {
     welcome="$(wait_window Vantrelle)" || fail_now "no welcome window: $(cat "$work/program.log")"
 }
 
-serve good
+serve
 
 echo "-- English"
 start_program
@@ -207,21 +223,22 @@ click "$main" "$menu" 240 960 3015 495 ltr                 # Check2, recursive
 answer_box Warning Return warning-en
 shoot "$main" main-en
 click "$main" "$menu" 4680 4320 1215 375                   # Start
-answer_box "Error [0-9]*" Return prompt-en
+((locked)) && answer_box "Error [0-9]*" Return prompt-en
 answer_box Done Return outcome-en
+((locked)) && check "autorun.inf, which could not be reset, is still hidden" HS "$(flags_of autorun.inf)"
 check "Photos, recursive" "" "$(flags_of Photos)"
 check "Photos\\holiday.jpg, recursive" "" "$(flags_of 'Photos\holiday.jpg')"
 check "Documents\\report.odt, recursive" "" "$(flags_of 'Documents\report.odt')"
 check "notes.txt, recursive" "" "$(flags_of notes.txt)"
 update_window "$main" "$menu" Update update-en-verdict 5160
-serve empty
+serve_empty
 update_window "$main" "$menu" Update update-en-empty 5160
-export http_proxy="$refused_proxy"
+refuse
 update_window "$main" "$menu" Update update-en-refused 5160
 exit_through_menu "$main" "$menu"
 
 echo "-- Farsi"
-serve good
+serve
 hide_everything
 start_program
 click "$welcome" 0 6240 480 255 495 rtl                    # Option2, Farsi
@@ -233,16 +250,16 @@ click "$main" "$menu" 3240 960 2655 255 rtl                # Check2, recursive
 answer_box "هشدار" Escape warning-fa
 shoot "$main" main-fa
 click "$main" "$menu" 360 4440 1215 375                    # Start
-answer_box "Error [0-9]*" Return
+((locked)) && answer_box "Error [0-9]*" Return
 answer_box Done Return outcome-fa
 check "Photos, normal" "" "$(flags_of Photos)"
 check "Photos\\holiday.jpg, normal: not reached" H "$(flags_of 'Photos\holiday.jpg')"
 check "notes.txt, normal" "" "$(flags_of notes.txt)"
 fa_update="$(printf '\u0628\u0647 \u0631\u0648\u0632 \u0631\u0633\u0627\u0646\u064A')"
 update_window "$main" "$menu" "$fa_update" update-fa-verdict 240
-serve empty
+serve_empty
 update_window "$main" "$menu" "$fa_update" update-fa-empty 240
-export http_proxy="$refused_proxy"
+refuse
 update_window "$main" "$menu" "$fa_update" update-fa-refused 240
 exit_through_menu "$main" "$menu"
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows desktop program under Wine on a virtual display: the tests of the Win32
 # windowing layer and of the WinHTTP download, built as .exe in build-win/ (CTest label
-# "gui"), the download against the loopback server of build/ on 127.0.0.1. Runs after
-# the Windows stage, which builds build-win/. Ends with "N passed, M failed".
+# "gui"), the download against the loopback server of build/ on 127.0.0.1; then the
+# click-through of the real Vantrelle.exe. Runs after the Windows stage, which builds
+# build-win/. Ends with "N passed, M failed".
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$root/tests/support/volume_test_lib.sh"
@@ -58,6 +59,19 @@ if [[ "$summary" =~ ([0-9]+)\ tests?\ failed\ out\ of\ ([0-9]+) ]]; then
     checks=$((checks + BASH_REMATCH[2]))
 else
     fail_now "the tests on the display did not run"
+fi
+
+# The real program clicked through as a user would, into pictures of this run only; it
+# starts a display and a Wine prefix of its own.
+stop_display
+"$root/scripts/screenshots-windows.sh" "$work/pictures" 2>&1 | tee "$work/pictures.log"
+summary="$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$work/pictures.log" | tail -1)"
+if [[ "$summary" =~ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+    checks=$((checks + BASH_REMATCH[1] + BASH_REMATCH[2]))
+    failures=$((failures + BASH_REMATCH[2]))
+else
+    checks=$((checks + 1))
+    failures=$((failures + 1))
 fi
 
 finish

@@ -8,14 +8,20 @@
 // With arguments ADDRESS and good|empty it also answers a proxy's request for ADDRESS (an
 // absolute address on the request line) with a good update file or an empty body, so that
 // the real program, told to use this server as its proxy, reaches it for its built-in
-// address.
+// address; SIGUSR1 turns that answer into an empty body, for a program already running
+// with this server as its proxy.
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <csignal>
 #include <iostream>
 #include <string>
 
 #include "support/loopback_http_server.h"
+
+namespace {
+volatile std::sig_atomic_t serve_empty = 0;
+}  // namespace
 
 int main(int argc, char** argv) {
     using vantrelle::testing::HttpAnswer;
@@ -29,8 +35,13 @@ int main(int argc, char** argv) {
         const std::string kind = argv[2];
         server.Serve(argv[1], {.body = kind == "good" ? vantrelle::testing::kGoodUpdateFile : ""});
     }
+    std::signal(SIGUSR1, [](int) { serve_empty = 1; });
     QTimer state;
     QObject::connect(&state, &QTimer::timeout, [&] {
+        if (serve_empty == 1 && argc == 3) {
+            serve_empty = 0;
+            server.Serve(argv[1], {});
+        }
         server.Serve(
             "/_state",
             {.body =
