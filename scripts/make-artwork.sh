@@ -20,6 +20,10 @@ convert -size 256x256 xc:none \
     -draw 'polyline 146,190 162,206 192,172' \
     "$art/icon.png"
 
+# The same icon for the Windows executable, in the sizes Explorer and the title bar ask for;
+# the largest is kept as PNG inside the icon file, as Windows does from Vista on.
+convert "$art/icon.png" -depth 8 -define icon:auto-resize=256,48,32,24,16 "$art/icon.ico"
+
 # The Farsi picture, 469 x 156: a stick whose hidden files come back into view.
 convert -size 469x156 gradient:'#eaf2ff'-'#c9dcf7' \
     -fill '#1f5fbf' -draw 'roundrectangle 24,40 150,116 14,14' \
@@ -39,4 +43,4 @@ convert -size 469x156 gradient:'#eaf2ff'-'#c9dcf7' \
     -fill '#1f5fbf' -font DejaVu-Sans-Bold -pointsize 15 -draw "text 330,150 'Vantrelle'" \
     -colors 64 "$art/farsi.gif"
 
-identify "$art/icon.png" "$art/farsi.gif"
+identify "$art/icon.png" "$art/icon.ico" "$art/farsi.gif"

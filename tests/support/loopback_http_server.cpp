@@ -106,7 +106,14 @@ class Connection : public QObject {
         }
         answered_ = true;
         const QList<QByteArray> words = request_.left(request_.indexOf("\r\n")).split(' ');
-        const std::string path = words.size() == 3 ? words[1].toStdString() : std::string();
+        std::string path = words.size() == 3 ? words[1].toStdString() : std::string();
+        // A proxy's request names the default port of an absolute address or leaves it out
+        // (WinHTTP writes "host:80"); both are the same address.
+        if (const std::size_t port = path.find(":80/"); path.rfind("http://", 0) == 0 &&
+                                                         port != std::string::npos &&
+                                                         port < path.find('/', 7)) {
+            path.erase(port, 3);
+        }
         auto [answer, record] = lookup_(path, request_.left(end));
         if (words.value(0) != "GET") {
             answer = HttpAnswer{.status = 405};

@@ -1,7 +1,7 @@
 // Reads back what Windows shows of an executable: the version strings through the
 // version API, and the manifest resource. This test program carries the same
-// resources as the program; VANTRELLE_EXECUTABLES names the program's executables
-// to inspect as well.
+// resources as the program; VANTRELLE_EXECUTABLES names the program's executables to
+// inspect as well, split by "|".
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -31,7 +31,7 @@ std::vector<std::wstring> Executables() {
     std::vector<std::wstring> executables = {self};
     std::string listed = VANTRELLE_EXECUTABLES;
     for (std::size_t start = 0; start < listed.size();) {
-        const std::size_t end = std::min(listed.find(';', start), listed.size());
+        const std::size_t end = std::min(listed.find('|', start), listed.size());
         if (end > start) {
             executables.push_back(WindowsPath(listed.substr(start, end - start)));
         }
@@ -91,7 +91,7 @@ TEST(WindowsResources, EveryExecutableCarriesTheVersionStrings) {
     }
 }
 
-TEST(WindowsResources, EveryExecutableRunsAsInvokerAndIsDpiAware) {
+TEST(WindowsResources, EveryExecutableRunsAsInvokerIsDpiAwareAndAsksForThemedControls) {
     for (const std::wstring& executable : Executables()) {
         SCOPED_TRACE(Utf8(executable));
         HMODULE module = LoadLibraryExW(executable.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -106,6 +106,8 @@ TEST(WindowsResources, EveryExecutableRunsAsInvokerAndIsDpiAware) {
                   std::string::npos);
         EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
         EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+        EXPECT_NE(manifest.find(R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")"),
+                  std::string::npos);
     }
 }
 

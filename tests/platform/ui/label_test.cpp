@@ -150,6 +150,7 @@ TEST_F(LabelTest, ForeColorVisibleRefreshAndClick) {
     Label label(window, "Label1", {0, 0, 1500, 300});
     Label fresh(window, "Label2", {0, 300, 1500, 300});
     label.SetCaption("W");
+    label.SetFont(kArialBold12);  // strokes wide enough for pixels of the colour itself
     EXPECT_EQ(label.ForeColor(), fresh.ForeColor()) << "the system's colour until set";
     label.SetForeColor({0, 0, 64});
     EXPECT_EQ(label.ForeColor(), (Color{0, 0, 64}));

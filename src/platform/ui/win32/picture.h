@@ -1,0 +1,13 @@
+#pragma once
+
+// A picture kept in the executable's resources (a GIF), decoded by the system.
+
+#include <windows.h>
+
+namespace vantrelle::ui::win32 {
+
+// A bitmap of the picture that the caller owns (DeleteObject), or nullptr when the
+// resource is missing or cannot be decoded. COM must be initialised on the thread.
+HBITMAP LoadPictureResource(HINSTANCE module, int id);
+
+}  // namespace vantrelle::ui::win32

@@ -1,0 +1,73 @@
+#include "platform/ui/win32/message_box.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <thread>
+
+namespace vantrelle::ui::win32 {
+namespace {
+
+// What was on screen while the box was up, read by a second thread, which then presses
+// `button`.
+struct SeenBox {
+    std::wstring text;
+    bool yes = false, no = false, ok = false;
+    LONG_PTR ex_style = 0;
+    bool owner_window_enabled = true;
+};
+
+SeenBox AnswerBox(const wchar_t* title, int button, HWND other_window) {
+    SeenBox seen;
+    HWND box = nullptr;
+    // A loaded machine may take many seconds to show a box under Wine.
+    for (int tries = 0; tries < 6000 && box == nullptr; ++tries) {
+        Sleep(10);
+        box = FindWindowW(L"#32770", title);
+    }
+    if (box == nullptr) {
+        return seen;
+    }
+    wchar_t text[512] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    seen.text = text;
+    seen.yes = GetDlgItem(box, IDYES) != nullptr;
+    seen.no = GetDlgItem(box, IDNO) != nullptr;
+    seen.ok = GetDlgItem(box, IDOK) != nullptr;
+    seen.ex_style = GetWindowLongPtrW(box, GWL_EXSTYLE);
+    seen.owner_window_enabled = IsWindowEnabled(other_window) != FALSE;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    return seen;
+}
+
+TEST(Win32MessageBox, ShowsTheTextLeftToRightKeepsTheProgramWaitingAndAnswersTheButton) {
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
+    Win32MessageBox box;
+    SeenBox seen;
+    std::thread answer([&] { seen = AnswerBox(L"\u0647\u0634\u062F\u0627\u0631", IDYES, other); });
+    // 52: Yes and No with the exclamation icon; a Farsi text and title.
+    const int pressed = box.MsgBox("\xD8\xA2\xD9\x8A\xD8\xA7?\r\nsecond\rthird", 52,
+                                   "\xD9\x87\xD8\xB4\xD8\xAF\xD8\xA7\xD8\xB1");
+    answer.join();
+    DestroyWindow(other);
+
+    EXPECT_EQ(pressed, 6);
+    EXPECT_EQ(seen.text, L"\u0622\u064A\u0627?\r\nsecond\r\nthird");
+    EXPECT_TRUE(seen.yes && seen.no && !seen.ok);
+    EXPECT_EQ(seen.ex_style & (WS_EX_LAYOUTRTL | WS_EX_RTLREADING | WS_EX_RIGHT), 0);
+    EXPECT_FALSE(seen.owner_window_enabled) << "the rest of the program stayed usable";
+}
+
+TEST(Win32MessageBox, AnInformationBoxHasOnlyOk) {
+    Win32MessageBox box;
+    SeenBox seen;
+    std::thread answer([&] { seen = AnswerBox(L"Done", IDOK, nullptr); });
+    EXPECT_EQ(box.MsgBox("All files fixed successfully.", 64, "Done"), IDOK);
+    answer.join();
+    EXPECT_TRUE(seen.ok && !seen.yes && !seen.no);
+}
+
+}  // namespace
+}  // namespace vantrelle::ui::win32
