@@ -14,6 +14,8 @@ set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 outdir="$(realpath -m "${1:-$root/docs/screenshots/windows}")"
 source "$root/tests/support/volume_test_lib.sh"
+box_inset=7
+source "$root/tests/support/click_through_lib.sh"
 source "$root/tests/support/wine_display_lib.sh"
 
 program="$root/build-win/Vantrelle.exe"
@@ -87,70 +89,6 @@ else
 fi
 
 # ---- the clicks -----------------------------------------------------------------------
-wait_window() {
-    local title="$1" other="${2:-}" id
-    for _ in $(seq 150); do
-        for id in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null); do
-            if [[ "$id" != "$other" ]]; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.1
-    done
-    return 1
-}
-
-wait_gone() {
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-shoot() {
-    local window="$1" name="$2"
-    sleep 1  # mapped is not yet painted
-    if import -frame -window "$window" "$outdir/$name.png" 2>"$work/import.log"; then
-        check "picture $name" saved saved
-        echo "$outdir/$name.png"
-    else
-        check "picture $name" saved "$(cat "$work/import.log")"
-    fi
-}
-
-# Clicks a control given in twips (15 to the pixel at 96 DPI) inside a window's client
-# area, $2 pixels below the window's top (the menu bar); a box on its left (ltr) or right.
-click() {
-    local window="$1" menu="$2" left="$3" top="$4" width="$5" height="$6" side="${7:-middle}"
-    local x=$(((left + width / 2) / 15)) y=$((menu + (top + height / 2) / 15))
-    case "$side" in
-        ltr) x=$((left / 15 + 7)) ;;
-        rtl) x=$(((left + width) / 15 - 7)) ;;
-    esac
-    xdotool mousemove --window "$window" "$x" "$y" click 1
-    sleep 0.5
-}
-
-menu_height() {
-    local height
-    height="$(xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p')"
-    echo $((height - $2 / 15))
-}
-
-answer_box() {
-    local title="$1" key="$2" picture="${3:-}" box
-    if ! box="$(wait_window "$title")"; then
-        check "a message box titled $title" shown missing
-        return 1
-    fi
-    check "a message box titled $title" shown shown
-    [[ -n "$picture" ]] && shoot "$box" "$picture"
-    xdotool windowactivate --sync "$box" key --clearmodifiers "$key"
-    wait_gone "$title" || check "the box $title goes away" gone open
-}
-
 # Opens the update window from the menu (its first item), waits for the verdict and
 # takes its picture, then closes it with its Close button.
 update_window() {
