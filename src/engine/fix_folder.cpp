@@ -31,15 +31,15 @@ RepairResult FixFolder(const std::string& path, files::FileSystem& fs, ui::Messa
         failed(first.error(), PromptForm::Notice, "");
         return result;
     }
-    std::string current = std::move(first.value());
+    files::Listed current = std::move(first.value());
 
     // 3. An empty name ends the listing.
-    while (!current.empty()) {
+    while (!current.name.empty()) {
         // 4. Reserved entries are passed over untouched.
-        if (!IsReservedName(current)) {
-            // 5. Reset the entry; a doubled separator after a drive root is harmless.
-            auto reset = fs.SetAttr(path + separator + current, files::kNormal);
-            if (!reset && !failed(reset.error(), PromptForm::Question, current)) {
+        if (!IsReservedName(current.name)) {
+            // 5. Reset the entry the listing gave; the prompt names it by path + name.
+            auto reset = fs.SetAttr(*current.entry, files::kNormal);
+            if (!reset && !failed(reset.error(), PromptForm::Question, current.name)) {
                 return result;
             }
         }
@@ -47,7 +47,7 @@ RepairResult FixFolder(const std::string& path, files::FileSystem& fs, ui::Messa
         // 6. The next name. After Go on the current name is handled once more.
         auto next = fs.Dir();
         if (!next) {
-            if (!failed(next.error(), PromptForm::Question, current)) {
+            if (!failed(next.error(), PromptForm::Question, current.name)) {
                 return result;
             }
             continue;

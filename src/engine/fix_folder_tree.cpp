@@ -58,7 +58,8 @@ struct StepOutcome {
     Step next = Step::Return;
     std::optional<Error> failure;
     std::string entry;                      // the entry the prompt names, if any
-    std::optional<std::string> descend_to;  // step 11: the sub-folder to walk now
+    std::optional<std::string> descend_to;  // step 11: the sub-folder's path, to walk now
+    const Folder* listed = nullptr;         // step 11: the sub-folder as its parent listed it
 };
 
 StepOutcome Next(Step step) {
@@ -80,8 +81,11 @@ StepOutcome Fail(Error error, std::string entry = {}) {
 // long path of every level it is in.
 class FolderWalk {
   public:
-    FolderWalk(const FolderWalk* parent, const std::string& path, FileSystem& fs)
-        : parent_(parent), fs_(fs) {
+    // `listed` is the sub-folder as the parent's listing gave it, which the parent keeps
+    // until this level returns; none for the folder the caller named.
+    FolderWalk(const FolderWalk* parent, const std::string& path, const Folder* listed,
+               FileSystem& fs)
+        : parent_(parent), listed_(listed), fs_(fs) {
         const std::string parent_path = parent ? parent->path() : std::string();
         if (parent && path.starts_with(parent_path)) {
             own_ = path.substr(parent_path.size());
@@ -157,7 +161,8 @@ class FolderWalk {
         if (!object_model_) {
             return Fail(Missing("The folder object model is not available"));
         }
-        auto opened = object_model_->GetFolder(path());
+        // A sub-folder is opened as listed, never looked up again by the path shown.
+        auto opened = listed_ ? object_model_->GetFolder(*listed_) : object_model_->GetFolder(path());
         if (!opened) {
             return Fail(opened.error());
         }
@@ -222,25 +227,27 @@ class FolderWalk {
         if (!name) {
             return Fail(name.error());
         }
+        // The step reads the path its text names, as it always has; the reset itself
+        // goes by the entry the enumeration gave.
         auto folder_path = folder_->Path();
         if (!folder_path) {
             return Fail(folder_path.error(), name.value());
         }
-        auto reset =
-            fs_.SetAttr(folder_path.value() + fs_.Separator() + name.value(), files::kNormal);
+        auto reset = fs_.SetAttr(*files_.current, files::kNormal);
         if (!reset) {
             return Fail(reset.error(), name.value());
         }
         return Next(Step::NextFile);
     }
 
-    // 10. A failure here still lets the sub-folder be walked after Go on.
+    // 10. A failure here still lets the sub-folder be walked after Go on. As at step 6,
+    // the path is read, and the reset goes by the entry.
     StepOutcome ResetSubFolder() {
         auto sub_folder_path = CurrentSubFolderPath();
         if (!sub_folder_path) {
             return FailOnSubFolder(sub_folder_path.error());
         }
-        auto reset = fs_.SetAttr(sub_folder_path.value(), files::kNormal);
+        auto reset = fs_.SetAttr(*sub_folders_.current, files::kNormal);
         if (!reset) {
             return FailOnSubFolder(reset.error());
         }
@@ -255,6 +262,7 @@ class FolderWalk {
         }
         StepOutcome outcome = Next(Step::NextSubFolder);
         outcome.descend_to = std::move(sub_folder_path.value());
+        outcome.listed = sub_folders_.current.get();
         return outcome;
     }
 
@@ -293,6 +301,7 @@ class FolderWalk {
     }
 
     const FolderWalk* parent_;  // none when this level holds its whole path
+    const Folder* listed_;
     std::string own_;
     FileSystem& fs_;
     std::unique_ptr<files::FileSystemObject> object_model_;
@@ -307,7 +316,7 @@ RepairResult FixFolderTree(const std::string& path, FileSystem& fs, ui::MessageB
     // The levels of the path the walk is in, outermost first. Each level is what one
     // call of a recursive walk would hold on its stack frame.
     std::vector<std::unique_ptr<FolderWalk>> levels;
-    levels.push_back(std::make_unique<FolderWalk>(nullptr, path, fs));
+    levels.push_back(std::make_unique<FolderWalk>(nullptr, path, nullptr, fs));
 
     for (;;) {
         FolderWalk& walk = *levels.back();
@@ -336,7 +345,8 @@ RepairResult FixFolderTree(const std::string& path, FileSystem& fs, ui::MessageB
 
         walk.step = outcome.next;
         if (outcome.descend_to) {
-            levels.push_back(std::make_unique<FolderWalk>(&walk, *outcome.descend_to, fs));
+            levels.push_back(
+                std::make_unique<FolderWalk>(&walk, *outcome.descend_to, outcome.listed, fs));
         }
     }
 }

@@ -15,6 +15,7 @@ struct MemoryVolume::Node {
     std::string path;  // the full path, as the folder object model gives it
     std::uint32_t attributes = files::kNormal;
     bool is_folder = false;
+    std::uint64_t id = 0;  // which object holds the name: Replace gives it another
     Node* parent = nullptr;
     std::vector<std::unique_ptr<Node>> children;  // in the order they were added
 };
@@ -62,6 +63,22 @@ bool IsDrive(std::string_view part) {
 
 const Error kPathNotFoundError{kPathNotFound, "The system cannot find the path specified."};
 const Error kFileNotFoundError{kFileNotFound, "The system cannot find the file specified."};
+const Error kReplacedError{kReplaced, "The entry was replaced by another one since it was listed."};
+
+// What every entry the volume gives keeps: the object it names (by its path and which
+// object held the name when listed) and the path the engine shows for it.
+struct MemoryEntry {
+    std::string path;
+    std::uint64_t id = 0;
+    std::string shown;
+};
+
+const MemoryEntry* AsMemoryEntry(const files::Entry& entry);
+
+class MemoryDirEntry : public files::Entry, public MemoryEntry {
+  public:
+    explicit MemoryDirEntry(MemoryEntry entry) : MemoryEntry(std::move(entry)) {}
+};
 
 // Whether a listing with `mask` yields an entry with these attributes: hidden, system
 // and folder entries only when the mask asks for them, as the Windows listing does.
@@ -73,9 +90,12 @@ bool Listed(std::uint32_t attributes, bool is_folder, std::uint32_t mask) {
     return (needed & ~mask) == 0;
 }
 
-class MemoryFile : public files::File {
+class MemoryFile : public files::File, public MemoryEntry {
   public:
-    MemoryFile(MemoryVolume& volume, MemoryVolume::Node& node) : volume_(volume), node_(node) {}
+    MemoryFile(MemoryVolume& volume, MemoryVolume::Node& node)
+        : MemoryEntry{node.path, node.id, node.parent->path + "\\" + node.name},
+          volume_(volume),
+          node_(node) {}
     Result<std::string> Name() override {
         if (auto e = volume_.Inject(Op::FileName, MemoryVolume::PathOf(node_))) {
             return *e;
@@ -150,9 +170,10 @@ class MemoryCollection : public files::Collection<Member> {
     bool folders_;
 };
 
-class MemoryFolder : public files::Folder {
+class MemoryFolder : public files::Folder, public MemoryEntry {
   public:
-    MemoryFolder(MemoryVolume& volume, MemoryVolume::Node& node) : volume_(volume), node_(node) {}
+    MemoryFolder(MemoryVolume& volume, MemoryVolume::Node& node)
+        : MemoryEntry{node.path, node.id, node.path}, volume_(volume), node_(node) {}
 
     Result<std::string> Path() override {
         if (auto e = volume_.Inject(Op::FolderPath, MemoryVolume::PathOf(node_))) {
@@ -216,9 +237,37 @@ class MemoryFileSystemObject : public files::FileSystemObject {
         return std::unique_ptr<files::Folder>(std::make_unique<MemoryFolder>(volume_, *node));
     }
 
+    Result<std::unique_ptr<files::Folder>> GetFolder(const files::Folder& listed) override {
+        const MemoryEntry* entry = AsMemoryEntry(listed);
+        if (auto e = volume_.Inject(Op::GetFolder, entry->path)) {
+            return *e;
+        }
+        MemoryVolume::Node* node = volume_.Find(entry->path);
+        if (!node || !node->is_folder) {
+            return kPathNotFoundError;
+        }
+        if (node->id != entry->id) {
+            return kReplacedError;
+        }
+        return std::unique_ptr<files::Folder>(std::make_unique<MemoryFolder>(volume_, *node));
+    }
+
   private:
     MemoryVolume& volume_;
 };
+
+const MemoryEntry* AsMemoryEntry(const files::Entry& entry) {
+    if (auto* listed = dynamic_cast<const MemoryDirEntry*>(&entry)) {
+        return listed;
+    }
+    if (auto* file = dynamic_cast<const MemoryFile*>(&entry)) {
+        return file;
+    }
+    if (auto* folder = dynamic_cast<const MemoryFolder*>(&entry)) {
+        return folder;
+    }
+    throw std::invalid_argument("an entry another file system gave");
+}
 
 }  // namespace
 
@@ -233,6 +282,7 @@ void MemoryVolume::AddDrive(char letter) {
         root->name = std::string(1, upper) + ":";
         root->path = root->name + "\\";
         root->is_folder = true;
+        root->id = next_id_++;
     }
 }
 
@@ -259,6 +309,7 @@ MemoryVolume::Node& MemoryVolume::Add(const std::string& path, std::uint32_t att
     node->name = std::string(parts.back());
     node->attributes = attributes & ~static_cast<std::uint32_t>(files::kDirectory);
     node->is_folder = is_folder;
+    node->id = next_id_++;
     node->parent = parent;
     node->path = parent->path + (parent->parent ? "\\" : "") + node->name;
     parent->children.push_back(std::move(node));
@@ -291,6 +342,12 @@ std::string MemoryVolume::PathOf(const Node& node) {
     return node.path;
 }
 
+void MemoryVolume::Replace(const std::string& path) {
+    if (Node* node = Find(path)) {
+        node->id = next_id_++;
+    }
+}
+
 std::int64_t MemoryVolume::Attributes(const std::string& path) const {
     const Node* node = Find(path);
     if (!node) {
@@ -320,7 +377,7 @@ std::optional<Error> MemoryVolume::Inject(Op op, const std::string& path) {
     return std::nullopt;
 }
 
-Result<std::string> MemoryVolume::Dir(const std::string& pattern, std::uint32_t mask) {
+Result<files::Listed> MemoryVolume::Dir(const std::string& pattern, std::uint32_t mask) {
     listing_.reset();
     if (auto e = Inject(Op::DirStart, pattern)) {
         return *e;
@@ -329,11 +386,11 @@ Result<std::string> MemoryVolume::Dir(const std::string& pattern, std::uint32_t 
     if (!folder || !folder->is_folder) {
         return kPathNotFoundError;
     }
-    listing_ = Listing{folder, mask, 0};
+    listing_ = Listing{folder, pattern, mask, 0};
     return NextName();
 }
 
-Result<std::string> MemoryVolume::Dir() {
+Result<files::Listed> MemoryVolume::Dir() {
     if (!listing_) {
         return Error{kNoMoreListing, "There are no more files."};
     }
@@ -343,23 +400,28 @@ Result<std::string> MemoryVolume::Dir() {
     return NextName();
 }
 
-std::string MemoryVolume::NextName() {
+files::Listed MemoryVolume::NextName() {
     Listing& listing = *listing_;
     const bool has_dots = listing.folder->parent != nullptr && (listing.mask & files::kDirectory);
     const std::size_t dots = has_dots ? 2 : 0;
+    auto give = [&](std::string name, const Node& node) {
+        auto entry = std::make_unique<MemoryDirEntry>(
+            MemoryEntry{node.path, node.id, listing.pattern + name});
+        return files::Listed{std::move(name), std::move(entry)};
+    };
     while (true) {
         const std::size_t position = listing.position++;
         if (position < dots) {
-            return position == 0 ? "." : "..";
+            return position == 0 ? give(".", *listing.folder) : give("..", *listing.folder->parent);
         }
         const std::size_t index = position - dots;
         if (index >= listing.folder->children.size()) {
             listing_.reset();
-            return std::string();
+            return files::Listed{};
         }
         const Node& child = *listing.folder->children[index];
         if (Listed(child.attributes, child.is_folder, listing.mask)) {
-            return child.name;
+            return give(child.name, child);
         }
     }
 }
@@ -372,14 +434,18 @@ Result<std::unique_ptr<files::FileSystemObject>> MemoryVolume::CreateFileSystemO
         std::make_unique<MemoryFileSystemObject>(*this));
 }
 
-files::Status MemoryVolume::SetAttr(const std::string& path, std::uint32_t attributes) {
-    set_attr_calls_.push_back(path);
-    if (auto e = Inject(Op::SetAttr, path)) {
+files::Status MemoryVolume::SetAttr(const files::Entry& listed, std::uint32_t attributes) {
+    const MemoryEntry& entry = *AsMemoryEntry(listed);
+    set_attr_calls_.push_back(entry.shown);
+    if (auto e = Inject(Op::SetAttr, entry.path)) {
         return *e;
     }
-    Node* node = Find(path);
+    Node* node = Find(entry.path);
     if (!node) {
         return kFileNotFoundError;
+    }
+    if (node->id != entry.id) {
+        return kReplacedError;
     }
     node->attributes = attributes & ~static_cast<std::uint32_t>(files::kDirectory);
     return files::Done{};

@@ -42,6 +42,7 @@ inline constexpr std::int32_t kPathNotFound = 3;
 inline constexpr std::int32_t kAccessDenied = 5;
 inline constexpr std::int32_t kNotReady = 21;
 inline constexpr std::int32_t kNoMoreListing = 18;
+inline constexpr std::int32_t kReplaced = 1006;  // ERROR_FILE_INVALID
 
 class MemoryVolume : public files::FileSystem {
   public:
@@ -64,13 +65,19 @@ class MemoryVolume : public files::FileSystem {
     void FailOn(Op op, const std::string& path, int occurrence, std::int32_t number,
                 std::string description, int times = 1);
 
-    // The paths SetAttr was given, exactly as given, in call order.
+    // Another object takes the name of the entry at `path`, as a folder swapped while a
+    // prompt waits, or a second entry listed under one name, would: entries listed
+    // before no longer reach it.
+    void Replace(const std::string& path);
+
+    // The entries SetAttr was given, each by the path the engine shows for it (the listed
+    // folder's path as given, the separator, the name), in call order.
     const std::vector<std::string>& set_attr_calls() const { return set_attr_calls_; }
 
     char Separator() const override { return '\\'; }
-    files::Result<std::string> Dir(const std::string& pattern, std::uint32_t mask) override;
-    files::Result<std::string> Dir() override;
-    files::Status SetAttr(const std::string& path, std::uint32_t attributes) override;
+    files::Result<files::Listed> Dir(const std::string& pattern, std::uint32_t mask) override;
+    files::Result<files::Listed> Dir() override;
+    files::Status SetAttr(const files::Entry& entry, std::uint32_t attributes) override;
     files::Result<std::unique_ptr<files::FileSystemObject>> CreateFileSystemObject() override;
 
     struct Node;
@@ -90,16 +97,18 @@ class MemoryVolume : public files::FileSystem {
     };
 
     Node& Add(const std::string& path, std::uint32_t attributes, bool is_folder);
-    std::string NextName();
+    files::Listed NextName();
 
     std::map<char, std::unique_ptr<Node>> drives_;
     std::vector<Fault> faults_;
     std::map<std::pair<Op, std::string>, int> calls_;
     std::vector<std::string> set_attr_calls_;
+    std::uint64_t next_id_ = 1;
 
     // The one listing cursor.
     struct Listing {
         Node* folder = nullptr;
+        std::string pattern;  // as given, to show each entry's path as the engine does
         std::uint32_t mask = 0;
         std::size_t position = 0;  // counts "." and ".." first where the folder has them
     };

@@ -5,6 +5,12 @@
 // (`FileSystemObject`, `Folder`, collections, `File`). Every operation may fail with
 // an error number and description.
 //
+// Only the path the caller names is parsed. Everything a listing gives is an `Entry`,
+// and the engine hands that entry back to reset it or to walk it: the path text it
+// shows in its prompts is never read back by a backend. An entry whose name now
+// reaches another object than the one listed (two entries listed under one name, or
+// one replaced while a prompt waits) fails; it is never reported as reset.
+//
 // Paths and names are byte strings: on POSIX the bytes the directory gave, on
 // Windows WTF-8, which round-trips every UTF-16 name, unpaired surrogates included.
 // A path with the separator doubled (a drive root followed by the separator and a
@@ -29,9 +35,16 @@ enum Attribute : std::uint32_t {
     kArchive = 32,
 };
 
-class File {
+// An entry as a listing gave it. Each backend keeps in it what reaches that very entry
+// again (the folder it was listed in, its name as listed, its identity and type, what
+// the listing read of it); the engine only hands it back to the file system that gave it.
+class Entry {
   public:
-    virtual ~File() = default;
+    virtual ~Entry() = default;
+};
+
+class File : public Entry {
+  public:
     virtual Result<std::string> Name() = 0;
 };
 
@@ -59,9 +72,8 @@ using FolderCollection = Collection<Folder>;
 
 // Files and SubFolders hold every member whatever its attributes, never "." or "..".
 // A link to a folder is listed among the files, so that a walk never enters it.
-class Folder {
+class Folder : public Entry {
   public:
-    virtual ~Folder() = default;
     virtual Result<std::string> Path() = 0;
     virtual Result<std::string> Name() = 0;
     virtual Result<std::unique_ptr<FileCollection>> Files() = 0;
@@ -71,7 +83,21 @@ class Folder {
 class FileSystemObject {
   public:
     virtual ~FileSystemObject() = default;
+
+    // The folder the caller names, looked up by its path (a link on the way is
+    // followed: the caller chose it).
     virtual Result<std::unique_ptr<Folder>> GetFolder(const std::string& path) = 0;
+
+    // A sub-folder a listing gave, opened from its parent and checked to be the folder
+    // listed: one replaced by a link or by another folder since is refused.
+    virtual Result<std::unique_ptr<Folder>> GetFolder(const Folder& listed) = 0;
+};
+
+// What `Dir` gives: a name and the entry it names, or an empty name and no entry after
+// the last one.
+struct Listed {
+    std::string name;
+    std::unique_ptr<Entry> entry;
 };
 
 class FileSystem {
@@ -86,13 +112,15 @@ class FileSystem {
     // mask kReadOnly|kHidden|kSystem|kDirectory|kArchive every entry is listed,
     // "." and ".." included where the folder has them. One cursor per file system:
     // starting a listing ends the previous one.
-    virtual Result<std::string> Dir(const std::string& pattern, std::uint32_t mask) = 0;
+    virtual Result<Listed> Dir(const std::string& pattern, std::uint32_t mask) = 0;
 
     // The next name of the listing started last, or "" after the last one.
-    virtual Result<std::string> Dir() = 0;
+    virtual Result<Listed> Dir() = 0;
 
-    // Sets the entry's attributes; a symbolic link's own, never its target's.
-    virtual Status SetAttr(const std::string& path, std::uint32_t attributes) = 0;
+    // Sets the attributes of an entry this file system listed (a `Dir` entry, a `File`,
+    // a sub-folder); a link's own, never its target's. Fails for an entry whose name no
+    // longer reaches the object listed.
+    virtual Status SetAttr(const Entry& entry, std::uint32_t attributes) = 0;
 
     virtual Result<std::unique_ptr<FileSystemObject>> CreateFileSystemObject() = 0;
 };
