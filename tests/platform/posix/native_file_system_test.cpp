@@ -21,6 +21,7 @@
 #include "engine/fix_folder.h"
 #include "engine/fix_folder_tree.h"
 #include "platform/files/files.h"
+#include "support/listed_entry.h"
 #include "support/repair_prompts.h"
 #include "support/scripted_message_box.h"
 
@@ -97,6 +98,16 @@ class NativeFileSystemTest : public ::testing::Test {
         return size < 0 ? "absent"s : std::string(value, static_cast<std::size_t>(size));
     }
 
+    // Resets the entry at `path` as a listing of its folder gives it.
+    Status Reset(const std::string& path, std::uint32_t attributes = kNormal) {
+        const std::size_t slash = path.rfind('/');
+        auto entry = testing::ListedEntry(*fs_, path.substr(0, slash), path.substr(slash + 1));
+        if (!entry) {
+            return entry.error();
+        }
+        return fs_->SetAttr(*entry.value().entry, attributes);
+    }
+
     std::unique_ptr<FileSystem> fs_ = OpenNativeFileSystem();
     std::string root_;
 };
@@ -107,8 +118,8 @@ TEST_F(NativeFileSystemTest, ListingYieldsEveryEntryOnceWithTheDotEntries) {
     MakeFolder("c", "0x16");
     std::multiset<std::string> names;
     auto name = fs_->Dir(root_ + "/", kReadOnly | kHidden | kSystem | kDirectory | kArchive);
-    while (name && !name.value().empty()) {
-        names.insert(name.value());
+    while (name && !name.value().name.empty()) {
+        names.insert(name.value().name);
         name = fs_->Dir();
     }
     ASSERT_TRUE(name) << name.error().description;
@@ -116,8 +127,8 @@ TEST_F(NativeFileSystemTest, ListingYieldsEveryEntryOnceWithTheDotEntries) {
 
     auto files_only = fs_->Dir(root_ + "/", kHidden);
     std::multiset<std::string> without_folders;
-    while (files_only && !files_only.value().empty()) {
-        without_folders.insert(files_only.value());
+    while (files_only && !files_only.value().name.empty()) {
+        without_folders.insert(files_only.value().name);
         files_only = fs_->Dir();
     }
     EXPECT_EQ(without_folders, (std::multiset<std::string>{"a", "b"}));
@@ -135,9 +146,7 @@ TEST_F(NativeFileSystemTest, ResetWritesWinesTextFormAndNeverCreatesTheAttribute
     const std::string odd = Make("caf\xe9", "0x2");  // not UTF-8
 
     for (const std::string& path : {hidden, samba3, plain, folder, odd}) {
-        // A doubled separator names the same entry.
-        const std::string doubled = root_ + "//" + path.substr(root_.size() + 1);
-        auto reset = fs_->SetAttr(doubled, kNormal);
+        auto reset = Reset(path);
         EXPECT_TRUE(reset) << path << ": " << reset.error().description;
     }
     EXPECT_EQ(DosAttribOf(hidden), "0x0");
@@ -146,14 +155,14 @@ TEST_F(NativeFileSystemTest, ResetWritesWinesTextFormAndNeverCreatesTheAttribute
     EXPECT_EQ(DosAttribOf(folder), "0x10");
     EXPECT_EQ(DosAttribOf(odd), "0x0");
 
-    EXPECT_TRUE(fs_->SetAttr(plain, kHidden | kSystem));
+    EXPECT_TRUE(Reset(plain, kHidden | kSystem));
     EXPECT_EQ(DosAttribOf(plain), "0x6");
 }
 
 TEST_F(NativeFileSystemTest, SambasBinaryRecordStaysBinaryWithItsTimes) {
     const std::string v4 = "\0\0\x04\x00\x04\x00\0\0\x51\0\0\0\x26\0\0\0"s + "12345678ABCDEFGH"s;
     const std::string path = Make("samba4", v4);
-    ASSERT_TRUE(fs_->SetAttr(path, kNormal));
+    ASSERT_TRUE(Reset(path));
     EXPECT_EQ(DosAttribOf(path),
               "\0\0\x04\x00\x04\x00\0\0\x51\0\0\0\0\0\0\0"s + "12345678ABCDEFGH"s);
 }
@@ -163,14 +172,14 @@ TEST_F(NativeFileSystemTest, ASambaRecordCarryingANameIsReadWhole) {
     const std::string head = "\0\0\x02\x00\x02\x00\0\0\0\0\0\0\x22\0\0\0"s;
     const std::string tail(600, 'n');
     const std::string path = Make("samba2", head + tail);
-    auto reset = fs_->SetAttr(path, kNormal);
+    auto reset = Reset(path);
     ASSERT_TRUE(reset) << reset.error().description;
     EXPECT_EQ(DosAttribOf(path), "\0\0\x02\x00\x02\x00\0\0\0\0\0\0\0\0\0\0"s + tail);
 }
 
 TEST_F(NativeFileSystemTest, AnUnreadableValueIsAnErrorNotASuccess) {
     const std::string path = Make("odd", "hidden please");
-    auto reset = fs_->SetAttr(path, kNormal);
+    auto reset = Reset(path);
     ASSERT_FALSE(reset);
     EXPECT_EQ(reset.error().number, EINVAL);
     EXPECT_NE(reset.error().description.find("user.DOSATTRIB holds \"hidden please\""),
@@ -180,7 +189,11 @@ TEST_F(NativeFileSystemTest, AnUnreadableValueIsAnErrorNotASuccess) {
 }
 
 TEST_F(NativeFileSystemTest, FailuresCarryErrnoAndItsText) {
-    auto reset = fs_->SetAttr(root_ + "/missing", kNormal);
+    const std::string gone = Make("gone", "0x2");
+    auto entry = testing::ListedEntry(*fs_, root_, "gone");
+    ASSERT_TRUE(entry);
+    ASSERT_EQ(::unlink(gone.c_str()), 0);
+    auto reset = fs_->SetAttr(*entry.value().entry, kNormal);
     ASSERT_FALSE(reset);
     EXPECT_EQ(reset.error().number, ENOENT);
     EXPECT_EQ(reset.error().description.rfind(std::strerror(ENOENT), 0), 0u);
@@ -225,7 +238,7 @@ TEST_F(NativeFileSystemTest, LinksAreFilesAndTheirTargetsAreNeverTouched) {
     EXPECT_EQ(sub_folders, (std::set<std::string>{root_ + "/target"}));
 
     for (const char* link : {"link", "file-link", "dangling"}) {
-        auto reset = fs_->SetAttr(root_ + "/" + link, kNormal);
+        auto reset = Reset(root_ + "/" + link);
         EXPECT_TRUE(reset) << link << ": " << reset.error().description;
     }
     EXPECT_EQ(DosAttribOf(root_ + "/target"), "0x12");
@@ -332,17 +345,21 @@ TEST_F(NativeFileSystemTest, AFolderSwappedForALinkWhileAPromptWaitsIsNotFollowe
             ASSERT_EQ(::rename((root_ + "/tree/a/sub").c_str(), (root_ + "/moved").c_str()), 0);
             ASSERT_EQ(::symlink((root_ + "/outside").c_str(), (root_ + "/tree/a/sub").c_str()), 0);
         },
-        {6, 7});
+        {6, 6, 7});
     const engine::RepairResult result = engine::FixFolderTree(root_ + "/tree", *fs_, box);
 
     EXPECT_EQ(DosAttribOf(victim), "0x2");
     EXPECT_EQ(DosAttribOf(root_ + "/outside"), "absent");
     EXPECT_EQ(DosAttribOf(root_ + "/moved/inside"), "0x2");
-    ASSERT_EQ(box.shown().size(), 2u);
-    EXPECT_NE(box.shown()[1].text.find("replaced by a link or by another folder"),
+    ASSERT_EQ(box.shown().size(), 3u);
+    // Neither the link that took the folder's name is reset, nor is it entered.
+    EXPECT_NE(box.shown()[1].text.find("leads to another entry than the one the folder listed"),
               std::string::npos)
         << box.shown()[1].text;
-    EXPECT_NE(box.shown()[1].text.find("in File: " + root_ + "/tree/a/sub/\r\n"),
+    EXPECT_NE(box.shown()[2].text.find("replaced by a link or by another folder"),
+              std::string::npos)
+        << box.shown()[2].text;
+    EXPECT_NE(box.shown()[2].text.find("in File: " + root_ + "/tree/a/sub/\r\n"),
               std::string::npos);
     EXPECT_EQ(result, ENOTDIR);
 }

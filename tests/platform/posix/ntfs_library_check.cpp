@@ -14,7 +14,7 @@
 #include "engine/fix_folder.h"
 #include "engine/fix_folder_tree.h"
 #include "platform/files/files.h"
-#include "platform/files/posix/attribute_store.h"
+#include "support/listed_entry.h"
 #include "support/scripted_message_box.h"
 
 namespace vantrelle::files {
@@ -109,12 +109,18 @@ TEST_F(NtfsVolumeTest, RecursiveModeOnTheRootWalksEverythingButReservedFolders) 
 
 TEST_F(NtfsVolumeTest, ALinkKeepsWhatMakesItALink) {
     Make("target", kHidden, true);
+    const std::string plain = Make("plain", kHidden | kSystem);
     const std::string link = root_ + "/link";
     ASSERT_EQ(::symlink("target", link.c_str()), 0);
     Set(link, kHidden | kSystem);
 
-    auto reset = fs_->SetAttr(link, kNormal);
-    ASSERT_TRUE(reset) << reset.error().description;
+    for (const char* name : {"link", "plain"}) {
+        auto entry = testing::ListedEntry(*fs_, root_, name);
+        ASSERT_TRUE(entry) << name;
+        auto reset = fs_->SetAttr(*entry.value().entry, kNormal);
+        ASSERT_TRUE(reset) << name << ": " << reset.error().description;
+    }
+    EXPECT_EQ(DosBitsOf(plain), 0u);
     EXPECT_EQ(DosBitsOf(link), std::uint32_t{kSystem});
     struct stat st;
     ASSERT_EQ(::lstat(link.c_str(), &st), 0);
@@ -122,39 +128,13 @@ TEST_F(NtfsVolumeTest, ALinkKeepsWhatMakesItALink) {
     EXPECT_EQ(DosBitsOf(root_ + "/target"), std::uint32_t{kHidden});
 }
 
-TEST_F(NtfsVolumeTest, TheEntryItselfTellsAnInterixFileFromAPlainOne) {
-    const std::string plain = Make("plain", kHidden | kSystem);
-    Make("probe", kHidden);
-    const std::string link = root_ + "/link";
-    ASSERT_EQ(::symlink("plain", link.c_str()), 0);
-    Set(link, kHidden | kSystem);
-    struct stat volume;
-    ASSERT_EQ(::lstat(root_.c_str(), &volume), 0);
-
-    // What a listing might say of them, wrongly.
-    const int folder = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ASSERT_GE(folder, 0);
-    posix::AttributeStore store;
-    ASSERT_TRUE(store.Set(folder, "probe", kNormal));
-    const posix::ListedEntry as_link{S_IFLNK, volume.st_dev};
-    const posix::ListedEntry as_file{S_IFREG, volume.st_dev};
-    ASSERT_TRUE(store.Set(folder, "plain", kNormal, &as_link));
-    ASSERT_TRUE(store.Set(folder, "link", kNormal, &as_file));
-    ::close(folder);
-    EXPECT_EQ(DosBitsOf(plain), 0u);
-    EXPECT_EQ(DosBitsOf(link), std::uint32_t{kSystem});
-    struct stat st;
-    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-}
-
 TEST_F(NtfsVolumeTest, TheListingGivesTheDotEntriesAndHiddenOnes) {
     Make("a", kHidden | kSystem);
     Make("b", kHidden, true);
     std::set<std::string> names;
     auto name = fs_->Dir(root_ + "/", kReadOnly | kHidden | kSystem | kDirectory | kArchive);
-    while (name && !name.value().empty()) {
-        names.insert(name.value());
+    while (name && !name.value().name.empty()) {
+        names.insert(name.value().name);
         name = fs_->Dir();
     }
     ASSERT_TRUE(name) << name.error().description;

@@ -14,13 +14,13 @@
 
 #include "platform/files/files.h"
 #include "platform/files/posix/dos_attributes.h"
+#include "platform/files/posix/folder_chain.h"
 #include "platform/files/posix/system_error.h"
 
 #ifdef __linux__
 #include <linux/msdos_fs.h>
 #include <sys/vfs.h>
 
-#include "platform/files/posix/fat_lookup_name.h"
 #include "platform/files/posix/last_component.h"
 #include "platform/files/posix/volume_kind.h"
 #endif
@@ -42,22 +42,6 @@ constexpr std::uint32_t kFileAttributeNormal = 0x80;
 int OpenEntry(const std::string& path) {
     return ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 }
-
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 // The value of an extended attribute of the entry itself; `absent` when it has none.
 struct XattrValue {
@@ -90,8 +74,13 @@ Status SetXattr(const std::string& path, const char* name, const std::string& by
     return Done{};
 }
 
-// The whole value, however long: Samba's records can carry a name.
+// The whole value, however long: Samba's records can carry a name. Wine's values and
+// most records fit the first read, which spares asking for the size.
 Result<XattrValue> GetWholeXattr(const std::string& path, const char* name) {
+    constexpr std::size_t kUsualLimit = 256;
+    if (auto usual = GetXattr(path, name, kUsualLimit); usual || usual.error().number != ERANGE) {
+        return usual;
+    }
     for (;;) {
         const ssize_t size = ::lgetxattr(path.c_str(), name, nullptr, 0);
         if (size < 0) {
@@ -116,16 +105,24 @@ bool HasXattr(const std::string& path, const char* name) {
     return ::lgetxattr(path.c_str(), name, byte, sizeof byte) >= 0 || errno == ERANGE;
 }
 
+// A write done, or the error it failed with.
+Result<Change> Written(const Status& written) {
+    if (!written) {
+        return written.error();
+    }
+    return Change::Made;
+}
+
 Error Unreadable(const char* name, const std::string& bytes) {
     return Error{EINVAL, std::string(name) + " holds \"" + DescribeBytes(bytes) +
                              "\", which is not a form of DOS attributes this program knows"};
 }
 
-Status SetThroughFatIoctl(const std::string& path, const struct stat& entry,
-                          std::uint32_t attributes) {
+Result<Change> SetThroughFatIoctl(const std::string& path, const struct stat& entry,
+                                  std::uint32_t attributes) {
 #ifdef FAT_IOCTL_SET_ATTRIBUTES
     if (S_ISLNK(entry.st_mode)) {
-        return Done{};  // FAT keeps no links; nothing of the kind to reset
+        return Change::NoneNeeded;  // FAT keeps no links; nothing of the kind to reset
     }
     Descriptor fd(OpenEntry(path));
     if (fd.get() < 0) {
@@ -135,14 +132,15 @@ Status SetThroughFatIoctl(const std::string& path, const struct stat& entry,
     if (::ioctl(fd.get(), FAT_IOCTL_GET_ATTRIBUTES, &current) != 0) {
         return SystemError(errno, "reading the FAT attributes");
     }
-    std::uint32_t wanted = WithFatSettableBits(current, attributes);
-    if (S_ISDIR(entry.st_mode)) {
-        wanted |= 0x10;
+    // The kernel refuses a change of the directory bit: it stays as read.
+    const std::uint32_t wanted = WithFatSettableBits(current, attributes) | (current & kDirectory);
+    if (wanted == current) {
+        return Change::NoneNeeded;
     }
-    if (wanted != current && ::ioctl(fd.get(), FAT_IOCTL_SET_ATTRIBUTES, &wanted) != 0) {
+    if (::ioctl(fd.get(), FAT_IOCTL_SET_ATTRIBUTES, &wanted) != 0) {
         return SystemError(errno, "setting the FAT attributes");
     }
-    return Done{};
+    return Change::Made;
 #else
     (void)path;
     (void)entry;
@@ -210,14 +208,14 @@ Result<bool> IsNtfsMetadata(int folder, const std::string& name) {
 }
 
 // ntfs-3g and ntfs3 give the 32 bits big-endian, ntfs3 also in host byte order.
-Status SetThroughNtfsAttributes(int folder, const std::string& name, const std::string& path,
-                                std::uint32_t attributes, Mechanism mechanism) {
-    auto metadata = IsNtfsMetadata(folder, name);
+Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
+                                        std::uint32_t attributes, Mechanism mechanism) {
+    auto metadata = IsNtfsMetadata(folder, path);
     if (!metadata) {
         return metadata.error();
     }
     if (metadata.value()) {
-        return Done{};
+        return Change::NoneNeeded;
     }
     const bool big_endian = mechanism == Mechanism::NtfsAttribBe;
     const char* attribute = big_endian ? kNtfsAttribBe : kNtfsAttribNative;
@@ -249,19 +247,19 @@ Status SetThroughNtfsAttributes(int folder, const std::string& name, const std::
         wanted |= *current & files::kSystem;
     }
     if (wanted == *current) {
-        return Done{};
+        return Change::NoneNeeded;
     }
     if (big_endian) {
-        return SetXattr(path, attribute, EncodeBigEndian32(wanted), 0);
+        return Written(SetXattr(path, attribute, EncodeBigEndian32(wanted), 0));
     }
     std::string native(4, '\0');
     std::memcpy(native.data(), &wanted, sizeof wanted);
-    return SetXattr(path, attribute, native, 0);
+    return Written(SetXattr(path, attribute, native, 0));
 }
 
 // The SMB client sends the word to the server and keeps what it sent; read back, it shows
 // whether the server took it.
-Status SetThroughCifsDosAttrib(const std::string& path, std::uint32_t attributes) {
+Result<Change> SetThroughCifsDosAttrib(const std::string& path, std::uint32_t attributes) {
     auto read = GetXattr(path, kCifsDosAttrib, 4);
     if (!read) {
         return read.error();
@@ -273,13 +271,13 @@ Status SetThroughCifsDosAttrib(const std::string& path, std::uint32_t attributes
     std::memcpy(&current, read.value().bytes.data(), sizeof current);
     std::uint32_t wanted = WithSettableBits(current, attributes);
     if (wanted == current) {
-        return Done{};
+        return Change::NoneNeeded;
     }
     const std::uint32_t sent = wanted == 0 ? kFileAttributeNormal : wanted;
     std::string bytes(4, '\0');
     std::memcpy(bytes.data(), &sent, sizeof sent);
     if (auto set = SetXattr(path, kCifsDosAttrib, bytes, 0); !set) {
-        return set;
+        return set.error();
     }
     auto check = GetXattr(path, kCifsDosAttrib, 4);
     std::uint32_t now = current;
@@ -289,10 +287,10 @@ Status SetThroughCifsDosAttrib(const std::string& path, std::uint32_t attributes
     if ((now & kSettableBits) != (wanted & kSettableBits)) {
         return Error{EIO, "The SMB server did not change the DOS attributes"};
     }
-    return Done{};
+    return Change::Made;
 }
 
-Status SetThroughUserDosAttrib(const std::string& path, std::uint32_t attributes) {
+Result<Change> SetThroughUserDosAttrib(const std::string& path, std::uint32_t attributes) {
     auto read = GetWholeXattr(path, kUserDosAttrib);
     if (!read) {
         return read.error();
@@ -301,9 +299,9 @@ Status SetThroughUserDosAttrib(const std::string& path, std::uint32_t attributes
         // No value means Normal to Wine and Samba alike; only a wish for more than
         // Normal needs one, and this program never has that wish on such a volume.
         if ((attributes & kSettableBits) == 0) {
-            return Done{};
+            return Change::NoneNeeded;
         }
-        return SetXattr(path, kUserDosAttrib, EncodeDosAttrib({}, {}, attributes), 0);
+        return Written(SetXattr(path, kUserDosAttrib, EncodeDosAttrib({}, {}, attributes), 0));
     }
     const auto parsed = ParseDosAttrib(read.value().bytes);
     if (!parsed) {
@@ -311,10 +309,10 @@ Status SetThroughUserDosAttrib(const std::string& path, std::uint32_t attributes
     }
     const std::uint32_t wanted = WithSettableBits(parsed->attributes, attributes);
     if (wanted == parsed->attributes) {
-        return Done{};
+        return Change::NoneNeeded;
     }
-    return SetXattr(path, kUserDosAttrib, EncodeDosAttrib(read.value().bytes, *parsed, wanted),
-                    XATTR_REPLACE);
+    return Written(SetXattr(path, kUserDosAttrib,
+                            EncodeDosAttrib(read.value().bytes, *parsed, wanted), XATTR_REPLACE));
 }
 
 #ifdef __linux__
@@ -326,17 +324,6 @@ std::string MountTypeOfDevice(dev_t device) {
     return MountTypeOf(text.str(), major(device), minor(device)).value_or(std::string());
 }
 #endif
-
-// The name by which the kernel reaches the very entry listed as `name`: on FAT, one that
-// its lookup would take for another entry's is replaced by the entry's short name.
-Result<std::string> ReachableName(int folder, const std::string& name) {
-#ifdef __linux__
-    return LookupName(folder, name);
-#else
-    (void)folder;
-    return name;
-#endif
-}
 
 }  // namespace
 
@@ -398,45 +385,31 @@ Result<VolumeMechanism> AttributeStore::MechanismOf(const std::string& path,
     return probed;
 }
 
-Status AttributeStore::Set(int folder, const std::string& listed_name, std::uint32_t attributes,
-                           const ListedEntry* listed) {
-    auto reachable = ReachableName(folder, listed_name);
-    if (!reachable) {
-        return reachable.error();
+Result<Change> AttributeStore::Set(int folder, dev_t folder_volume, const std::string& name,
+                           const struct stat& entry, std::uint32_t attributes) {
+    Result<VolumeMechanism> mechanism = Error{};
+    struct stat here {};
+    if (entry.st_dev == folder_volume && by_volume_.count(entry.st_dev) == 0 &&
+        ::fstat(folder, &here) == 0) {
+        mechanism = MechanismOf(".", here);
     }
-    const std::string& name = reachable.value();
-    if (name != listed_name) {
-        listed = nullptr;
+    if (!mechanism) {
+        mechanism = MechanismOf(name, entry);
     }
-    // The folder's descriptor, seen through /proc, stands for the path that led to it:
-    // only the entry's own name is looked up, and it is never followed.
-    const std::string path = "/proc/self/fd/" + std::to_string(folder) + "/" + name;
-    struct stat entry {};
-    if (listed != nullptr && by_volume_.count(listed->volume) != 0) {
-        entry.st_mode = listed->type;
-        entry.st_dev = listed->volume;
-    } else if (::lstat(path.c_str(), &entry) != 0) {
-        const int number = errno;
-        if (::access("/proc/self/fd", F_OK) != 0) {
-            return Error{number, "/proc is not mounted, and entries are reached through it"};
-        }
-        return SystemError(number, "looking up the entry");
-    }
-    auto mechanism = MechanismOf(path, entry);
     if (!mechanism) {
         return mechanism.error();
     }
     switch (mechanism.value().mechanism) {
         case Mechanism::FatIoctl:
-            return SetThroughFatIoctl(path, entry, attributes);
+            return SetThroughFatIoctl(name, entry, attributes);
         case Mechanism::NtfsAttribBe:
         case Mechanism::NtfsAttribNative:
-            return SetThroughNtfsAttributes(folder, name, path, attributes,
+            return SetThroughNtfsAttributes(folder, name, attributes,
                                             mechanism.value().mechanism);
         case Mechanism::CifsDosAttrib:
-            return SetThroughCifsDosAttrib(path, attributes);
+            return SetThroughCifsDosAttrib(name, attributes);
         case Mechanism::UserDosAttrib:
-            return SetThroughUserDosAttrib(path, attributes);
+            return SetThroughUserDosAttrib(name, attributes);
         case Mechanism::Unavailable:
             return Error{ENOTSUP, mechanism.value().why_unavailable};
     }

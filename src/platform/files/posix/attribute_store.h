@@ -29,27 +29,23 @@ struct VolumeMechanism {
     std::string why_unavailable;
 };
 
-// What a listing already told about an entry that is not a directory: its type (the
-// S_IFMT bits) and the volume of the folder that lists it. A non-directory lies on its
-// folder's volume, so it needs no lookup of its own; a directory may be a mount point.
-struct ListedEntry {
-    mode_t type = 0;
-    dev_t volume = 0;
-};
+// What a reset came to: an entry already as wished needs no write.
+enum class Change { Made, NoneNeeded };
 
 class AttributeStore {
   public:
-    // Sets the settable attribute bits of the entry `name` of the folder open as `folder`
-    // to those of `attributes`, never following a symbolic link. `listed` spares the
-    // entry's lstat once the volume has been probed.
-    Status Set(int folder, const std::string& name, std::uint32_t attributes,
-               const ListedEntry* listed = nullptr);
-
-    // The mechanism the volume of `path` offers; probed on first use of the volume.
-    Result<VolumeMechanism> MechanismOf(const std::string& path, const struct stat& entry);
+    // Sets the settable attribute bits of the entry `name` of the folder open as `folder`,
+    // which is the working folder, to those of `attributes`, never following a link.
+    // `entry` is what lstat gave of the entry, `folder_volume` the folder's device. Each
+    // volume's mechanism is learned once: from the folder itself for the entries on its
+    // volume, so that an entry that cannot be opened fails alone; from the entry for a
+    // volume mounted on it.
+    Result<Change> Set(int folder, dev_t folder_volume, const std::string& name,
+                       const struct stat& entry, std::uint32_t attributes);
 
   private:
     Result<VolumeMechanism> Probe(const std::string& path, const struct stat& entry);
+    Result<VolumeMechanism> MechanismOf(const std::string& path, const struct stat& entry);
 
     std::unordered_map<dev_t, VolumeMechanism> by_volume_;
 };

@@ -94,8 +94,8 @@ bool OnSameMount(const Identity& folder, const Identity& entry) {
     return folder.mount == 0 || entry.mount == 0 || folder.mount == entry.mount;
 }
 
-Result<std::shared_ptr<const FolderNode>> NamedFolder(const std::string& path) {
-    Descriptor fd(::open(path.c_str(), kFolderFlags));
+Result<std::shared_ptr<const FolderNode>> NamedFolder(int at, const std::string& path) {
+    Descriptor fd(::openat(at, path.c_str(), kFolderFlags));
     if (fd.get() < 0) {
         return SystemError(errno, "opening the folder");
     }
@@ -139,30 +139,6 @@ std::string PathOf(const FolderNode& node) {
         path += (*at)->name;
     }
     return path;
-}
-
-bool HasPath(const FolderNode& node, std::string_view path) {
-    if (!node.parent) {
-        return WithoutTrailingSlashes(node.name) == path;
-    }
-    if (path.size() != node.path_size) {
-        return false;
-    }
-    const FolderNode* at = &node;
-    for (; at->parent; at = at->parent.get()) {
-        if (!path.ends_with(at->name)) {
-            return false;
-        }
-        path.remove_suffix(at->name.size());
-        const bool joined_by_slash = at->parent->parent || !at->parent->name.ends_with('/');
-        if (joined_by_slash) {
-            if (!path.ends_with('/')) {
-                return false;
-            }
-            path.remove_suffix(1);
-        }
-    }
-    return path == at->name;
 }
 
 std::string_view WithoutTrailingSlashes(std::string_view path) {

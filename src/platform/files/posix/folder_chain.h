@@ -55,12 +55,13 @@ struct FolderNode {
     std::string name;                          // the named folder: its path as given
     std::string lookup;  // the name the kernel finds it by where that differs (FAT short names)
     Identity identity;
-    std::size_t path_size = 0;  // the size of PathOf, which rules out most matches at once
+    std::size_t path_size = 0;  // the size of PathOf
     Descriptor own;             // the named folder's descriptor, held while it is in use
 };
 
-// Opens the folder the caller named; a link on its way is followed, as the user chose it.
-Result<std::shared_ptr<const FolderNode>> NamedFolder(const std::string& path);
+// Opens the folder the caller named, a relative path from the folder `at` (or AT_FDCWD);
+// a link on its way is followed, as the user chose it.
+Result<std::shared_ptr<const FolderNode>> NamedFolder(int at, const std::string& path);
 
 std::shared_ptr<const FolderNode> ChildOf(std::shared_ptr<const FolderNode> parent,
                                           std::string name, const Identity& identity,
@@ -68,9 +69,6 @@ std::shared_ptr<const FolderNode> ChildOf(std::shared_ptr<const FolderNode> pare
 
 // The parent's path, a separator unless it ends in one, and the name, for each level.
 std::string PathOf(const FolderNode& node);
-
-// Whether `path` is the node's path; for a named folder, trailing separators aside.
-bool HasPath(const FolderNode& node, std::string_view path);
 
 // `path` without its trailing separators; "/" stays "/".
 std::string_view WithoutTrailingSlashes(std::string_view path);

@@ -1,14 +1,18 @@
 // The file operations over POSIX directories, with DOS attributes kept by whatever
 // mechanism each Linux volume offers (attribute_store.h). Below the folder the caller
-// names, every entry is reached through its parent's descriptor (folder_chain.h), and
-// the recursive walk stays on the mount of the folder it was given.
+// names, every folder is reached through its parent's descriptor (folder_chain.h), and
+// every entry is reset by its name alone from inside the folder that listed it, checked
+// to be the entry listed. The recursive walk stays on the mount of the folder it was
+// given.
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -20,6 +24,7 @@
 #include "platform/files/posix/folder_chain.h"
 #include "platform/files/posix/last_component.h"
 #include "platform/files/posix/system_error.h"
+#include "platform/files/posix/working_folder.h"
 
 namespace vantrelle::files {
 
@@ -32,6 +37,7 @@ using posix::Identity;
 using posix::LastComponent;
 using posix::OpenFolders;
 using posix::SystemError;
+using posix::WorkingFolder;
 using Node = std::shared_ptr<const FolderNode>;
 
 bool IsDotOrDotDot(const char* name) {
@@ -46,6 +52,30 @@ bool IsDirectory(DIR* dir, const dirent& entry) {
     struct stat st;
     return ::fstatat(::dirfd(dir), entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
            S_ISDIR(st.st_mode);
+}
+
+// Whether the numbers a listing of the folder open as `folder` gives are the inode numbers
+// its entries have: the kernel's FAT and exFAT drivers make up a number for an entry
+// whose inode is not in memory yet (their look-alike names are told apart otherwise,
+// fat_lookup_name.h).
+bool ListsInodeNumbers(int folder) {
+    constexpr long kMsdosMagic = 0x4d44;  // vfat and msdos
+    constexpr long kExfatMagic = 0x2011BAB0;
+    struct statfs volume {};
+    return ::fstatfs(folder, &volume) == 0 && volume.f_type != kMsdosMagic &&
+           volume.f_type != kExfatMagic;
+}
+
+// The inode number a listing gave, where it is the entry's own; 0 where it is not. FUSE
+// file systems that do not pass their numbers on list every entry as 0xffffffff.
+ino_t ListedInode(const dirent& entry, bool lists_inode_numbers) {
+    constexpr ino_t kFuseUnknown = 0xffffffff;
+    return lists_inode_numbers && entry.d_ino != kFuseUnknown ? entry.d_ino : 0;
+}
+
+// The type a listing gave (S_IFMT bits), 0 where it gave none.
+mode_t TypeOf(unsigned char d_type) {
+    return d_type == DT_UNKNOWN ? 0 : DTTOIF(d_type);
 }
 
 struct DirCloser {
@@ -77,84 +107,140 @@ Result<dirent*> ReadEntry(DIR* dir) {
     return entry;
 }
 
-mode_t TypeOf(unsigned char d_type) {
-    switch (d_type) {
-        case DT_REG:
-            return S_IFREG;
-        case DT_LNK:
-            return S_IFLNK;
-        case DT_FIFO:
-            return S_IFIFO;
-        case DT_SOCK:
-            return S_IFSOCK;
-        case DT_CHR:
-            return S_IFCHR;
-        case DT_BLK:
-            return S_IFBLK;
-        default:
-            return 0;  // a directory, or not told
-    }
-}
-
-// The non-directory a listing gave last: the repair resets each entry right after the
-// listing gives it, and this spares that reset a lookup of its own.
-class LastListed {
-  public:
-    void Remember(const Node& folder, const char* name, unsigned char d_type, dev_t volume) {
-        entry_.type = TypeOf(d_type);
-        if (entry_.type == 0) {
-            return;
-        }
-        folder_ = folder;  // weakly: a walk that ended keeps no folder open through it
-        name_ = name;
-        entry_.volume = volume;
-    }
-
-    // What is known of `name` in `folder` when it is the remembered entry.
-    const posix::ListedEntry* Match(const FolderNode* folder, std::string_view name) const {
-        if (entry_.type == 0 || folder != folder_.lock().get() || name != name_) {
-            return nullptr;
-        }
-        return &entry_;
-    }
-
-  private:
-    std::weak_ptr<const FolderNode> folder_;
-    std::string name_;
-    posix::ListedEntry entry_;
-};
-
-class PosixFolder;
-
-// What the file system's objects share: the descriptors of the folders used last, the
-// folders alive now (so that a path the engine builds from one is reached through it),
-// and the entry listed last.
+// What the objects of one walk share, from the first object made until the last one is
+// gone: the descriptors of the folders used last, the working folder the entries are
+// reached from, and the mechanism of each volume met. Nothing of it outlives the walk,
+// so that the stick can be unmounted at once, and a stick plugged in later under the
+// same device number is probed afresh.
 struct Walk {
     OpenFolders open;
-    std::vector<const PosixFolder*> alive;
-    LastListed last;
+    WorkingFolder here;
+    AttributeStore store;
 
-    // The sub-folder alive now whose path is `path`.
-    Node FindSubFolder(std::string_view path) const;
-    // The folder alive now whose path is `path`, trailing separators aside.
-    Node FindFolder(std::string_view path) const;
+    // Counts the pauses between two of the walk's operations (a prompt waiting, mostly):
+    // an entry listed before a pause may have been replaced since, and is checked again
+    // before it is changed.
+    std::uint64_t Pauses() {
+        constexpr auto kPause = std::chrono::milliseconds(20);
+        const auto now = std::chrono::steady_clock::now();
+        if (active_ && now - last_ > kPause) {
+            ++pauses_;
+        }
+        active_ = true;
+        last_ = now;
+        return pauses_;
+    }
+    void Busy() { last_ = std::chrono::steady_clock::now(); }
+
+  private:
+    bool active_ = false;
+    std::chrono::steady_clock::time_point last_;
+    std::uint64_t pauses_ = 0;
 };
+using WalkRef = std::shared_ptr<Walk>;
 
-// A listed sub-folder and what it was when listed.
-struct ListedFolder {
+// An entry as its folder listed it.
+struct ListedName {
+    Node folder;
     std::string name;
-    Identity identity;
-    std::string lookup;  // where the kernel finds it by another name
+    std::string lookup;   // the name the kernel finds it by, where that differs (FAT)
+    ino_t inode = 0;      // 0 where the listing gave no number of the entry's own
+    mode_t type = 0;      // what the listing said it is (S_IFMT bits); 0 when it did not say
+    std::uint64_t pauses = 0;  // the walk's pauses when it was listed
 };
+
+Error NotTheListedEntry() {
+    return SystemError(ESTALE,
+                       "the name now leads to another entry than the one the folder listed: "
+                       "two entries listed under one name, or one replaced during the repair; "
+                       "it is left alone");
+}
+
+// What the name leads to now, checked to be the entry listed where the listing gave its
+// number. A mount point lists as the folder it covers; its own root is what is reset.
+Result<struct stat> LookUp(int folder, const std::string& name, const ListedName& listed) {
+    mode_t type = 0;
+    auto found = posix::IdentityOf(folder, name.c_str(), &type);
+    if (!found) {
+        return found.error();
+    }
+    const bool mount_point = !posix::OnSameMount(listed.folder->identity, found.value());
+    if (listed.inode != 0 && !mount_point && found.value().inode != listed.inode) {
+        return NotTheListedEntry();
+    }
+    struct stat entry {};
+    entry.st_mode = type;
+    entry.st_dev = found.value().device;
+    entry.st_ino = found.value().inode;
+    return entry;
+}
+
+// Resets the entry `listed` from inside its folder, by its name alone. The name is
+// looked up first where the listing does not tell enough: a folder may be a mount point,
+// and an entry listed before a pause may have been replaced. Otherwise a file lies on its
+// folder's volume, and only a reset that finds nothing to change looks the name up: two
+// entries listed under one name both lead to the first, and the second is reported
+// instead of being called reset.
+Status Reset(Walk& walk, const ListedName& listed, std::uint32_t attributes) {
+    const bool paused = walk.Pauses() != listed.pauses;
+    auto folder = walk.open.Open(listed.folder);
+    if (!folder) {
+        return folder.error();
+    }
+    std::string name = listed.lookup;
+    if (name.empty()) {
+        auto reachable = posix::LookupName(folder.value(), listed.name);
+        if (!reachable) {
+            return reachable.error();
+        }
+        name = std::move(reachable.value());
+    }
+    if (auto entered = walk.here.Enter(listed.folder, folder.value()); !entered) {
+        return entered;
+    }
+    const dev_t volume = listed.folder->identity.device;
+    struct stat entry {};
+    const bool looked_up = paused || listed.type == 0 || S_ISDIR(listed.type);
+    if (looked_up) {
+        auto found = LookUp(folder.value(), name, listed);
+        if (!found) {
+            return found.error();
+        }
+        entry = found.value();
+    } else {
+        entry.st_mode = listed.type;
+        entry.st_dev = volume;
+    }
+    auto reset = walk.store.Set(folder.value(), volume, name, entry, attributes);
+    walk.Busy();
+    if (!reset) {
+        return reset.error();
+    }
+    if (reset.value() == posix::Change::NoneNeeded && !looked_up && listed.inode != 0) {
+        if (auto found = LookUp(folder.value(), name, listed); !found) {
+            return found.error();
+        }
+    }
+    return Done{};
+}
 
 // The names a folder holds, taken in one pass when first asked for. A walk keeps one
 // folder per level of its path, so holding names instead of an open directory lets it
 // go as deep as the tree does without running out of descriptors.
 struct Snapshot {
-    std::vector<std::string> files;         // everything but the walkable folders
-    std::vector<unsigned char> file_types;  // d_type of each file
+    struct Listed {
+        std::string name;
+        ino_t inode = 0;
+        mode_t type = 0;
+    };
+    struct ListedFolder {
+        std::string name;
+        Identity identity;
+        std::string lookup;  // where the kernel finds it by another name
+    };
+    std::vector<Listed> files;              // everything but the walkable folders
     std::vector<ListedFolder> sub_folders;  // folders on the folder's own mount
-    dev_t volume = 0;
+    std::uint64_t pauses = 0;               // the walk's pauses when it was taken
     // A listing that failed part-way keeps what it read; the failure is reported where
     // each enumeration reaches the end of what was read.
     std::optional<Error> cut_short;
@@ -162,28 +248,25 @@ struct Snapshot {
 
 class PosixFile final : public File {
   public:
-    explicit PosixFile(std::string name) : name_(std::move(name)) {}
-    Result<std::string> Name() override { return name_; }
+    PosixFile(ListedName listed, WalkRef walk)
+        : listed_(std::move(listed)), walk_(std::move(walk)) {}
+    Result<std::string> Name() override { return listed_.name; }
+
+    const ListedName& listed() const { return listed_; }
+    Walk& walk() const { return *walk_; }
 
   private:
-    std::string name_;
+    ListedName listed_;
+    WalkRef walk_;
 };
 
 class PosixFolder final : public Folder {
   public:
-    PosixFolder(Node node, std::shared_ptr<Walk> walk)
-        : node_(std::move(node)), walk_(std::move(walk)) {
-        walk_->alive.push_back(this);
-    }
-    ~PosixFolder() override {
-        auto& alive = walk_->alive;
-        alive.erase(std::find(alive.rbegin(), alive.rend(), this).base() - 1);
-        if (alive.empty()) {
-            walk_->open.Clear();  // no descriptor keeps the volume busy after a walk
-        }
-    }
+    PosixFolder(Node node, WalkRef walk) : node_(std::move(node)), walk_(std::move(walk)) {}
 
     const Node& node() const { return node_; }
+    Walk& walk() const { return *walk_; }
+    const WalkRef& walk_ref() const { return walk_; }
 
     Result<std::string> Path() override { return posix::PathOf(*node_); }
 
@@ -212,40 +295,39 @@ class PosixFolder final : public Folder {
     Result<std::shared_ptr<const Snapshot>> Take();
 
     Node node_;
-    std::shared_ptr<Walk> walk_;
+    WalkRef walk_;
     std::shared_ptr<const Snapshot> snapshot_;
 };
-
-Node Walk::FindSubFolder(std::string_view path) const {
-    for (auto folder = alive.rbegin(); folder != alive.rend(); ++folder) {
-        const Node& node = (*folder)->node();
-        if (node->parent && posix::HasPath(*node, path)) {
-            return node;
-        }
-    }
-    return nullptr;
-}
-
-Node Walk::FindFolder(std::string_view path) const {
-    for (auto folder = alive.rbegin(); folder != alive.rend(); ++folder) {
-        if (posix::HasPath(*(*folder)->node(), path)) {
-            return (*folder)->node();
-        }
-    }
-    return nullptr;
-}
 
 template <class Member>
 class NameEnumerator final : public Enumerator<Member> {
   public:
-    NameEnumerator(std::shared_ptr<const Snapshot> snapshot, Node folder,
-                   std::shared_ptr<Walk> walk)
+    NameEnumerator(std::shared_ptr<const Snapshot> snapshot, Node folder, WalkRef walk)
         : snapshot_(std::move(snapshot)), folder_(std::move(folder)), walk_(std::move(walk)) {}
 
-    Result<std::unique_ptr<Member>> Next() override;
+    Result<std::unique_ptr<Member>> Next() override {
+        if (next_ >= Size()) {
+            if (snapshot_->cut_short && !reported_) {
+                reported_ = true;
+                return *snapshot_->cut_short;
+            }
+            return std::unique_ptr<Member>();
+        }
+        const std::size_t at = next_++;
+        if constexpr (std::is_same_v<Member, File>) {
+            const Snapshot::Listed& listed = snapshot_->files[at];
+            return std::unique_ptr<Member>(std::make_unique<PosixFile>(
+                ListedName{folder_, listed.name, {}, listed.inode, listed.type, snapshot_->pauses},
+                walk_));
+        } else {
+            const Snapshot::ListedFolder& listed = snapshot_->sub_folders[at];
+            return std::unique_ptr<Member>(std::make_unique<PosixFolder>(
+                posix::ChildOf(folder_, listed.name, listed.identity, listed.lookup), walk_));
+        }
+    }
 
   private:
-    std::size_t size() const {
+    std::size_t Size() const {
         if constexpr (std::is_same_v<Member, File>) {
             return snapshot_->files.size();
         } else {
@@ -253,18 +335,9 @@ class NameEnumerator final : public Enumerator<Member> {
         }
     }
 
-    // nullptr at the end of what was read; the failure that cut the listing short, once.
-    std::optional<Error> End() {
-        if (snapshot_->cut_short && !reported_) {
-            reported_ = true;
-            return snapshot_->cut_short;
-        }
-        return std::nullopt;
-    }
-
     std::shared_ptr<const Snapshot> snapshot_;
     Node folder_;
-    std::shared_ptr<Walk> walk_;
+    WalkRef walk_;
     std::size_t next_ = 0;
     bool reported_ = false;
 };
@@ -272,8 +345,7 @@ class NameEnumerator final : public Enumerator<Member> {
 template <class Member>
 class NameCollection final : public Collection<Member> {
   public:
-    NameCollection(std::shared_ptr<const Snapshot> snapshot, Node folder,
-                   std::shared_ptr<Walk> walk)
+    NameCollection(std::shared_ptr<const Snapshot> snapshot, Node folder, WalkRef walk)
         : snapshot_(std::move(snapshot)), folder_(std::move(folder)), walk_(std::move(walk)) {}
 
     Result<std::int32_t> Count() override {
@@ -297,7 +369,7 @@ class NameCollection final : public Collection<Member> {
   private:
     std::shared_ptr<const Snapshot> snapshot_;
     Node folder_;
-    std::shared_ptr<Walk> walk_;
+    WalkRef walk_;
 };
 
 Result<std::unique_ptr<FileCollection>> PosixFolder::Files() {
@@ -330,8 +402,10 @@ Result<std::shared_ptr<const Snapshot>> PosixFolder::Take() {
     if (!dir) {
         return dir.error();
     }
+    const int listed_fd = ::dirfd(dir.value().get());
+    const bool lists_inode_numbers = ListsInodeNumbers(listed_fd);
     auto snapshot = std::make_shared<Snapshot>();
-    snapshot->volume = node_->identity.device;
+    snapshot->pauses = walk_->Pauses();
     for (;;) {
         auto entry = ReadEntry(dir.value().get());
         if (!entry) {
@@ -348,100 +422,103 @@ Result<std::shared_ptr<const Snapshot>> PosixFolder::Take() {
         if (IsDotOrDotDot(listed.d_name)) {
             continue;
         }
-        unsigned char type = listed.d_type;
-        if (type == DT_DIR || type == DT_UNKNOWN) {
+        const ino_t inode = ListedInode(listed, lists_inode_numbers);
+        if (listed.d_type == DT_DIR || listed.d_type == DT_UNKNOWN) {
             // A folder is entered only on this folder's own mount; a mount point is
             // listed among the files, so that its own attributes are reset.
             // A name the kernel would take for another entry's is looked up by the one it
             // finds this entry by; a folder without one is listed among the files, whose
             // reset reports why.
-            auto lookup = posix::LookupName(::dirfd(dir.value().get()), listed.d_name);
+            auto lookup = posix::LookupName(listed_fd, listed.d_name);
             if (!lookup) {
-                snapshot->files.emplace_back(listed.d_name);
-                snapshot->file_types.push_back(type);
+                snapshot->files.push_back({listed.d_name, inode, 0});
                 continue;
             }
             mode_t mode = 0;
-            auto identity =
-                posix::IdentityOf(::dirfd(dir.value().get()), lookup.value().c_str(), &mode);
-            if (identity && S_ISDIR(mode) &&
-                posix::OnSameMount(node_->identity, identity.value())) {
-                snapshot->sub_folders.push_back(
-                    ListedFolder{listed.d_name, identity.value(),
-                                 lookup.value() == listed.d_name ? std::string() : lookup.value()});
+            auto identity = posix::IdentityOf(listed_fd, lookup.value().c_str(), &mode);
+            if (identity && !posix::OnSameMount(node_->identity, identity.value())) {
+                // A mount point: the number listed is the covered folder's.
+                snapshot->files.push_back({listed.d_name, 0, S_IFDIR});
                 continue;
             }
-            if (identity && !S_ISDIR(mode)) {
-                type = IFTODT(mode);
+            if (identity && S_ISDIR(mode)) {
+                if (inode != 0 && identity.value().inode != inode) {
+                    // Listed under a name that leads elsewhere: its reset will say so.
+                    snapshot->files.push_back({listed.d_name, inode, 0});
+                    continue;
+                }
+                snapshot->sub_folders.push_back(
+                    {listed.d_name, identity.value(),
+                     lookup.value() == listed.d_name ? std::string() : lookup.value()});
+                continue;
             }
         }
-        snapshot->files.emplace_back(listed.d_name);
-        snapshot->file_types.push_back(type);
+        snapshot->files.push_back({listed.d_name, inode, TypeOf(listed.d_type)});
     }
+    walk_->Busy();
     snapshot_ = std::move(snapshot);
     return snapshot_;
 }
 
-template <>
-Result<std::unique_ptr<File>> NameEnumerator<File>::Next() {
-    if (next_ >= size()) {
-        if (auto failure = End()) {
-            return *failure;
-        }
-        return std::unique_ptr<File>();
-    }
-    const std::string& name = snapshot_->files[next_];
-    walk_->last.Remember(folder_, name.c_str(), snapshot_->file_types[next_], snapshot_->volume);
-    ++next_;
-    return std::unique_ptr<File>(std::make_unique<PosixFile>(name));
-}
-
-template <>
-Result<std::unique_ptr<Folder>> NameEnumerator<Folder>::Next() {
-    if (next_ >= size()) {
-        if (auto failure = End()) {
-            return *failure;
-        }
-        return std::unique_ptr<Folder>();
-    }
-    const ListedFolder& listed = snapshot_->sub_folders[next_++];
-    return std::unique_ptr<Folder>(std::make_unique<PosixFolder>(
-        posix::ChildOf(folder_, listed.name, listed.identity, listed.lookup), walk_));
-}
-
 class PosixFileSystemObject final : public FileSystemObject {
   public:
-    explicit PosixFileSystemObject(std::shared_ptr<Walk> walk) : walk_(std::move(walk)) {}
+    explicit PosixFileSystemObject(WalkRef walk) : walk_(std::move(walk)) {}
 
     Result<std::unique_ptr<Folder>> GetFolder(const std::string& path) override {
-        // A sub-folder the walk listed is reached through its parent, checked again.
-        if (Node listed = walk_->FindSubFolder(path)) {
-            auto opened = walk_->open.Open(listed);
-            if (!opened) {
-                return opened.error();
-            }
-            return std::unique_ptr<Folder>(std::make_unique<PosixFolder>(listed, walk_));
-        }
-        auto named = posix::NamedFolder(path);
+        auto named = posix::NamedFolder(walk_->here.Home(), path);
         if (!named) {
             return named.error();
         }
         return std::unique_ptr<Folder>(std::make_unique<PosixFolder>(named.value(), walk_));
     }
 
+    // The sub-folder is reached from its parent's descriptor and checked again.
+    Result<std::unique_ptr<Folder>> GetFolder(const Folder& listed) override {
+        const auto& sub_folder = static_cast<const PosixFolder&>(listed);
+        auto opened = sub_folder.walk().open.Open(sub_folder.node());
+        if (!opened) {
+            return opened.error();
+        }
+        return std::unique_ptr<Folder>(
+            std::make_unique<PosixFolder>(sub_folder.node(), sub_folder.walk_ref()));
+    }
+
   private:
-    std::shared_ptr<Walk> walk_;
+    WalkRef walk_;
+};
+
+// The one listing cursor: the folder listed, and the entries it gave so far hold it, so
+// that a listing left unfinished closes once the last of them is gone.
+struct Listing {
+    DirHandle dir;
+    Node folder;
+    std::uint32_t mask = 0;
+    bool lists_inode_numbers = false;
+    WalkRef walk;
+};
+
+class PosixDirEntry final : public Entry {
+  public:
+    PosixDirEntry(ListedName listed, std::shared_ptr<Listing> listing)
+        : listed_(std::move(listed)), listing_(std::move(listing)) {}
+
+    const ListedName& listed() const { return listed_; }
+    Walk& walk() const { return *listing_->walk; }
+
+  private:
+    ListedName listed_;
+    std::shared_ptr<Listing> listing_;
 };
 
 class PosixFileSystem final : public FileSystem {
   public:
     char Separator() const override { return '/'; }
 
-    Result<std::string> Dir(const std::string& pattern, std::uint32_t mask) override {
+    Result<Listed> Dir(const std::string& pattern, std::uint32_t mask) override {
         listing_.reset();
-        listing_folder_.reset();
-        mask_ = mask;
-        auto folder = posix::NamedFolder(std::string(posix::WithoutTrailingSlashes(pattern)));
+        WalkRef walk = CurrentWalk();
+        auto folder = posix::NamedFolder(
+            walk->here.Home(), std::string(posix::WithoutTrailingSlashes(pattern)));
         if (!folder) {
             return folder.error();
         }
@@ -449,82 +526,92 @@ class PosixFileSystem final : public FileSystem {
         if (!dir) {
             return dir.error();
         }
-        listing_ = std::move(dir.value());
-        listing_folder_ = std::move(folder.value());
-        return Dir();
+        auto listing = std::make_shared<Listing>();
+        listing->dir = std::move(dir.value());
+        listing->folder = std::move(folder.value());
+        listing->mask = mask;
+        listing->lists_inode_numbers = ListsInodeNumbers(listing->folder->own.get());
+        listing->walk = std::move(walk);
+        listing_ = listing;
+        return Next(listing);
     }
 
-    Result<std::string> Dir() override {
-        if (!listing_) {
+    Result<Listed> Dir() override {
+        auto listing = listing_.lock();
+        if (!listing || !listing->dir) {
             return Error{EINVAL, "No folder listing is in progress"};
         }
+        return Next(listing);
+    }
+
+    // Only entries this file system listed reach here: the engine hands back what it got.
+    Status SetAttr(const Entry& entry, std::uint32_t attributes) override {
+        if (auto* listed = dynamic_cast<const PosixDirEntry*>(&entry)) {
+            return Reset(listed->walk(), listed->listed(), attributes);
+        }
+        if (auto* file = dynamic_cast<const PosixFile*>(&entry)) {
+            return Reset(file->walk(), file->listed(), attributes);
+        }
+        if (auto* folder = dynamic_cast<const PosixFolder*>(&entry)) {
+            const Node& node = folder->node();
+            if (!node->parent) {
+                return Error{EINVAL, "The folder named by its path is not an entry of a listing"};
+            }
+            // Listed by its parent's snapshot, which looked it up: it is a folder on the
+            // parent's mount.
+            return Reset(folder->walk(),
+                         ListedName{node->parent, node->name, node->lookup, node->identity.inode,
+                                    S_IFDIR, 0},
+                         attributes);
+        }
+        return Error{EINVAL, "The entry was not listed by this file system"};
+    }
+
+    Result<std::unique_ptr<FileSystemObject>> CreateFileSystemObject() override {
+        return std::unique_ptr<FileSystemObject>(
+            std::make_unique<PosixFileSystemObject>(CurrentWalk()));
+    }
+
+  private:
+    // The walk whose objects are alive, or a new one.
+    WalkRef CurrentWalk() {
+        if (WalkRef walk = walk_.lock()) {
+            return walk;
+        }
+        auto walk = std::make_shared<Walk>();
+        walk_ = walk;
+        return walk;
+    }
+
+    Result<Listed> Next(const std::shared_ptr<Listing>& listing) {
         for (;;) {
-            auto entry = ReadEntry(listing_.get());
+            auto entry = ReadEntry(listing->dir.get());
             if (!entry) {
                 return entry.error();
             }
             if (entry.value() == nullptr) {
-                listing_.reset();
-                listing_folder_.reset();
-                return std::string();
+                listing->dir.reset();
+                return Listed{};
             }
-            if ((mask_ & kDirectory) == 0 && IsDirectory(listing_.get(), *entry.value())) {
+            const dirent& listed = *entry.value();
+            if ((listing->mask & kDirectory) == 0 && IsDirectory(listing->dir.get(), listed)) {
                 continue;
             }
-            walk_->last.Remember(listing_folder_, entry.value()->d_name, entry.value()->d_type,
-                                 listing_folder_->identity.device);
-            return std::string(entry.value()->d_name);
+            // "." and ".." are given for their names only: they are never reset.
+            const ino_t inode = IsDotOrDotDot(listed.d_name)
+                                    ? 0
+                                    : ListedInode(listed, listing->lists_inode_numbers);
+            std::string name(listed.d_name);
+            auto given = std::make_unique<PosixDirEntry>(
+                ListedName{listing->folder, name, {}, inode, TypeOf(listed.d_type),
+                           listing->walk->Pauses()},
+                listing);
+            return Listed{std::move(name), std::move(given)};
         }
     }
 
-    // An entry of a folder being listed or walked is reset through that folder's
-    // descriptor; any other path is looked up as given, its last component unfollowed.
-    Status SetAttr(const std::string& path, std::uint32_t attributes) override {
-        const std::string_view whole = posix::WithoutTrailingSlashes(path);
-        const std::size_t slash = whole.rfind('/');
-        std::string_view folder_path = ".";
-        std::string_view name = whole;
-        if (slash != std::string_view::npos) {
-            folder_path =
-                posix::WithoutTrailingSlashes(whole.substr(0, std::max<std::size_t>(slash, 1)));
-            name = whole.substr(slash + 1);
-        }
-        if (name.empty()) {
-            name = ".";  // the root itself
-        }
-        const std::string entry(name);
-
-        Node folder;
-        if (listing_folder_ && posix::HasPath(*listing_folder_, folder_path)) {
-            folder = listing_folder_;
-        } else {
-            folder = walk_->FindFolder(folder_path);
-        }
-        if (folder) {
-            auto fd = walk_->open.Open(folder);
-            if (!fd) {
-                return fd.error();
-            }
-            return store_.Set(fd.value(), entry, attributes,
-                              walk_->last.Match(folder.get(), entry));
-        }
-        Descriptor fd(::open(std::string(folder_path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (fd.get() < 0) {
-            return SystemError(errno, "opening the folder");
-        }
-        return store_.Set(fd.get(), entry, attributes);
-    }
-
-    Result<std::unique_ptr<FileSystemObject>> CreateFileSystemObject() override {
-        return std::unique_ptr<FileSystemObject>(std::make_unique<PosixFileSystemObject>(walk_));
-    }
-
-  private:
-    DirHandle listing_;
-    Node listing_folder_;
-    std::uint32_t mask_ = 0;
-    AttributeStore store_;
-    std::shared_ptr<Walk> walk_ = std::make_shared<Walk>();
+    std::weak_ptr<Listing> listing_;
+    std::weak_ptr<Walk> walk_;
 };
 
 }  // namespace
