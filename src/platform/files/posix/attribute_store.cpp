@@ -50,8 +50,15 @@ struct XattrValue {
 };
 
 Result<XattrValue> GetXattr(const std::string& path, const char* name, std::size_t limit) {
-    std::string bytes(limit, '\0');
-    const ssize_t size = ::lgetxattr(path.c_str(), name, bytes.data(), bytes.size());
+    // Most values are a few bytes: a buffer on the stack spares a large allocation.
+    char usual[256];
+    std::string large;
+    char* buffer = usual;
+    if (limit > sizeof usual) {
+        large.resize(limit);
+        buffer = large.data();
+    }
+    const ssize_t size = ::lgetxattr(path.c_str(), name, buffer, limit);
     if (size < 0) {
         const int number = errno;
         if (number == ENODATA || number == ENOTSUP) {
@@ -63,8 +70,7 @@ Result<XattrValue> GetXattr(const std::string& path, const char* name, std::size
         }
         return SystemError(number, std::string("reading ") + name);
     }
-    bytes.resize(static_cast<std::size_t>(size));
-    return XattrValue{false, std::move(bytes)};
+    return XattrValue{false, std::string(buffer, static_cast<std::size_t>(size))};
 }
 
 Status SetXattr(const std::string& path, const char* name, const std::string& bytes, int flags) {

@@ -20,9 +20,16 @@ void PutLittleEndian32(std::string& bytes, std::size_t offset, std::uint32_t val
     }
 }
 
+// "0x%x" by hand: it is written once per entry, and snprintf costs more than the rest.
 std::string HexText(std::uint32_t attributes) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(attributes));
+    std::string text = "0x";
+    int shift = 28;
+    while (shift > 0 && (attributes >> shift) == 0) {
+        shift -= 4;
+    }
+    for (; shift >= 0; shift -= 4) {
+        text.push_back("0123456789abcdef"[(attributes >> shift) & 0xF]);
+    }
     return text;
 }
 

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <typeinfo>
 #include <vector>
 
 #include "platform/files/files.h"
@@ -268,7 +269,13 @@ class PosixFolder final : public Folder {
     Walk& walk() const { return *walk_; }
     const WalkRef& walk_ref() const { return walk_; }
 
-    Result<std::string> Path() override { return posix::PathOf(*node_); }
+    // Asked once per file by a walk: built once.
+    Result<std::string> Path() override {
+        if (path_.empty()) {
+            path_ = posix::PathOf(*node_);
+        }
+        return path_;
+    }
 
     // The last component; a root has none. "." and ".." are resolved first, so that
     // a folder named by them is judged by its real name, not taken as reserved.
@@ -297,6 +304,7 @@ class PosixFolder final : public Folder {
     Node node_;
     WalkRef walk_;
     std::shared_ptr<const Snapshot> snapshot_;
+    std::string path_;
 };
 
 template <class Member>
@@ -546,13 +554,18 @@ class PosixFileSystem final : public FileSystem {
 
     // Only entries this file system listed reach here: the engine hands back what it got.
     Status SetAttr(const Entry& entry, std::uint32_t attributes) override {
-        if (auto* listed = dynamic_cast<const PosixDirEntry*>(&entry)) {
-            return Reset(listed->walk(), listed->listed(), attributes);
+        // The exact type, not dynamic_cast: this is asked once per entry.
+        const std::type_info& type = typeid(entry);
+        if (type == typeid(PosixDirEntry)) {
+            const auto& listed = static_cast<const PosixDirEntry&>(entry);
+            return Reset(listed.walk(), listed.listed(), attributes);
         }
-        if (auto* file = dynamic_cast<const PosixFile*>(&entry)) {
-            return Reset(file->walk(), file->listed(), attributes);
+        if (type == typeid(PosixFile)) {
+            const auto& file = static_cast<const PosixFile&>(entry);
+            return Reset(file.walk(), file.listed(), attributes);
         }
-        if (auto* folder = dynamic_cast<const PosixFolder*>(&entry)) {
+        if (type == typeid(PosixFolder)) {
+            const auto* folder = static_cast<const PosixFolder*>(&entry);
             const Node& node = folder->node();
             if (!node->parent) {
                 return Error{EINVAL, "The folder named by its path is not an entry of a listing"};
