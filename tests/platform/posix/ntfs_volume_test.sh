@@ -22,10 +22,19 @@ image="$work/volume.img"
 mnt="$work/mnt"
 mkdir "$mnt"
 
+# Unmounts the volume at $mnt, keeping whatever else the test mounted on the list.
+unmount_volume() {
+    umount "$mnt" || exit 1
+    local kept=() mount
+    for mount in "${mounts[@]}"; do
+        [[ "$mount" == "$mnt" ]] || kept+=("$mount")
+    done
+    mounts=("${kept[@]}")
+}
+
 fresh_volume() {
     if mountpoint -q "$mnt"; then
-        umount "$mnt" || exit 1
-        mounts=()
+        unmount_volume
     fi
     rm -f "$image"
     truncate -s 32M "$image"
@@ -167,6 +176,64 @@ if mount -t tmpfs -o mode=755 vantrelle-outer "$outer"; then
 else
     echo "note: could not mount a tmpfs; nested volumes not tried"
 fi
+
+# --- volumes as another system may leave them ----------------------------------------
+# The index lists two records under one name: a lookup reaches the first only, so the
+# second is reported, never called reset. Made by renaming dupB to dupA in the image.
+fresh_volume
+echo a >"$mnt/dupA"
+echo b >"$mnt/dupB"
+set_attr 0x00000026 "$mnt/dupA" "$mnt/dupB"
+unmount_volume
+perl -0777 -pi -e 's/d\x00u\x00p\x00B\x00/d\x00u\x00p\x00A\x00/g' "$image"
+ntfs-3g "$image" "$mnt" && mounts+=("$mnt")
+check "crafted volume: the index lists dupA twice" "dupA dupA" "$(ls "$mnt" | xargs)"
+for mode in "" --recursive; do
+    out="$("$cli" $mode --on-error=continue "$mnt/" 2>"$work/err")"
+    check "two entries under one name${mode:+ ($mode)}: exit status" 1 $?
+    check "two entries under one name${mode:+ ($mode)}: outcome" "$ERRORS_TEXT" "$out"
+    check_contains "two entries under one name${mode:+ ($mode)}: why" \
+        "leads to another entry than the one the folder listed" "$(cat "$work/err")"
+done
+
+# An EFS-encrypted file, which ntfs-3g refuses to open, first in the folder: it fails
+# alone, if at all; the volume is still known from the folder itself.
+mark_encrypted() {  # IMAGE MFT-RECORD: sets FILE_ATTRIBUTE_ENCRYPTED in $STANDARD_INFORMATION
+    perl -e '
+        my ($image, $record) = @ARGV;
+        open(my $f, "+<:raw", $image) or die "$image: $!";
+        read($f, my $boot, 512);
+        my $cluster = unpack("v", substr($boot, 0x0B, 2)) * unpack("C", substr($boot, 0x0D, 1));
+        my $raw = unpack("c", substr($boot, 0x40, 1));
+        my $size = $raw < 0 ? 2 ** -$raw : $raw * $cluster;
+        my $at = unpack("Q<", substr($boot, 0x30, 8)) * $cluster + $record * $size;
+        seek($f, $at, 0); read($f, my $head, $size);
+        die "not a FILE record\n" unless substr($head, 0, 4) eq "FILE";
+        my $attr = unpack("v", substr($head, 0x14, 2));
+        die "no standard information first\n" unless unpack("V", substr($head, $attr, 4)) == 0x10;
+        my $flags = $attr + unpack("v", substr($head, $attr + 0x14, 2)) + 0x20;
+        seek($f, $at + $flags, 0);
+        print $f pack("V", unpack("V", substr($head, $flags, 4)) | 0x4000);
+        close($f) or die "$image: $!";' "$@"
+}
+for mode in "" --recursive; do
+    fresh_volume
+    echo secret >"$mnt/aaa-encrypted"
+    echo plain >"$mnt/zzz-plain"
+    set_attr 0x00000026 "$mnt/aaa-encrypted" "$mnt/zzz-plain"
+    record="$(stat -c %i "$mnt/aaa-encrypted")"
+    unmount_volume
+    mark_encrypted "$image" "$record" || echo "FAIL: marking the file encrypted"
+    ntfs-3g "$image" "$mnt" && mounts+=("$mnt")
+    check "encrypted file: ntfs-3g refuses to open it" refused \
+        "$(cat "$mnt/aaa-encrypted" >/dev/null 2>&1 || echo refused)"
+    out="$("$cli" $mode --on-error=continue "$mnt/" 2>"$work/err")"
+    check "encrypted file first${mode:+ ($mode)}: exit status" 0 $?
+    check "encrypted file first${mode:+ ($mode)}: prompts" "" "$(cat "$work/err")"
+    check "encrypted file first${mode:+ ($mode)}: reset" 0x00 "$(dos_of "$mnt/aaa-encrypted")"
+    check "encrypted file first${mode:+ ($mode)}: the next one too" 0x00 \
+        "$(dos_of "$mnt/zzz-plain")"
+done
 
 # --- the same through the library --------------------------------------------------------
 fresh_volume
