@@ -342,9 +342,17 @@ std::string MemoryVolume::PathOf(const Node& node) {
     return node.path;
 }
 
-void MemoryVolume::Replace(const std::string& path) {
+void MemoryVolume::Replace(const std::string& path, std::uint32_t attributes) {
     if (Node* node = Find(path)) {
         node->id = next_id_++;
+        node->attributes = attributes & ~static_cast<std::uint32_t>(files::kDirectory);
+    }
+}
+
+void MemoryVolume::Remove(const std::string& path) {
+    Node* node = Find(path);
+    if (node && node->parent) {
+        std::erase_if(node->parent->children, [&](const auto& child) { return child.get() == node; });
     }
 }
 

@@ -65,10 +65,11 @@ class MemoryVolume : public files::FileSystem {
     void FailOn(Op op, const std::string& path, int occurrence, std::int32_t number,
                 std::string description, int times = 1);
 
-    // Another object takes the name of the entry at `path`, as a folder swapped while a
-    // prompt waits, or a second entry listed under one name, would: entries listed
-    // before no longer reach it.
-    void Replace(const std::string& path);
+    // Another object with `attributes` takes the name of the entry at `path`, as a folder
+    // swapped while a prompt waits, or a second entry listed under one name, would:
+    // entries listed before no longer reach it.
+    void Replace(const std::string& path, std::uint32_t attributes);
+    void Remove(const std::string& path);
 
     // The entries SetAttr was given, each by the path the engine shows for it (the listed
     // folder's path as given, the separator, the name), in call order.

@@ -112,32 +112,6 @@ class NativeFileSystemTest : public ::testing::Test {
     std::string root_;
 };
 
-TEST_F(NativeFileSystemTest, ListingYieldsEveryEntryOnceWithTheDotEntries) {
-    Make("a", "0x2");
-    Make("b");
-    MakeFolder("c", "0x16");
-    std::multiset<std::string> names;
-    auto name = fs_->Dir(root_ + "/", kReadOnly | kHidden | kSystem | kDirectory | kArchive);
-    while (name && !name.value().name.empty()) {
-        names.insert(name.value().name);
-        name = fs_->Dir();
-    }
-    ASSERT_TRUE(name) << name.error().description;
-    EXPECT_EQ(names, (std::multiset<std::string>{".", "..", "a", "b", "c"}));
-
-    auto files_only = fs_->Dir(root_ + "/", kHidden);
-    std::multiset<std::string> without_folders;
-    while (files_only && !files_only.value().name.empty()) {
-        without_folders.insert(files_only.value().name);
-        files_only = fs_->Dir();
-    }
-    EXPECT_EQ(without_folders, (std::multiset<std::string>{"a", "b"}));
-
-    auto after_end = fs_->Dir();
-    ASSERT_FALSE(after_end);
-    EXPECT_EQ(after_end.error().number, EINVAL);
-}
-
 TEST_F(NativeFileSystemTest, ResetWritesWinesTextFormAndNeverCreatesTheAttribute) {
     const std::string hidden = Make("hidden", "0x22");
     const std::string samba3 = Make("samba3", "0x6\0"s);
@@ -186,27 +160,6 @@ TEST_F(NativeFileSystemTest, AnUnreadableValueIsAnErrorNotASuccess) {
               std::string::npos)
         << reset.error().description;
     EXPECT_EQ(DosAttribOf(path), "hidden please");
-}
-
-TEST_F(NativeFileSystemTest, FailuresCarryErrnoAndItsText) {
-    const std::string gone = Make("gone", "0x2");
-    auto entry = testing::ListedEntry(*fs_, root_, "gone");
-    ASSERT_TRUE(entry);
-    ASSERT_EQ(::unlink(gone.c_str()), 0);
-    auto reset = fs_->SetAttr(*entry.value().entry, kNormal);
-    ASSERT_FALSE(reset);
-    EXPECT_EQ(reset.error().number, ENOENT);
-    EXPECT_EQ(reset.error().description.rfind(std::strerror(ENOENT), 0), 0u);
-
-    auto listing = fs_->Dir(root_ + "/missing/", kDirectory);
-    ASSERT_FALSE(listing);
-    EXPECT_EQ(listing.error().number, ENOENT);
-
-    auto model = fs_->CreateFileSystemObject();
-    ASSERT_TRUE(model);
-    auto folder = model.value()->GetFolder(root_ + "/missing");
-    ASSERT_FALSE(folder);
-    EXPECT_EQ(folder.error().number, ENOENT);
 }
 
 TEST_F(NativeFileSystemTest, LinksAreFilesAndTheirTargetsAreNeverTouched) {

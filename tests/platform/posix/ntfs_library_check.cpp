@@ -128,18 +128,5 @@ TEST_F(NtfsVolumeTest, ALinkKeepsWhatMakesItALink) {
     EXPECT_EQ(DosBitsOf(root_ + "/target"), std::uint32_t{kHidden});
 }
 
-TEST_F(NtfsVolumeTest, TheListingGivesTheDotEntriesAndHiddenOnes) {
-    Make("a", kHidden | kSystem);
-    Make("b", kHidden, true);
-    std::set<std::string> names;
-    auto name = fs_->Dir(root_ + "/", kReadOnly | kHidden | kSystem | kDirectory | kArchive);
-    while (name && !name.value().name.empty()) {
-        names.insert(name.value().name);
-        name = fs_->Dir();
-    }
-    ASSERT_TRUE(name) << name.error().description;
-    EXPECT_EQ(names, (std::set<std::string>{".", "..", "a", "b"}));
-}
-
 }  // namespace
 }  // namespace vantrelle::files
