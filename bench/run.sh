@@ -43,20 +43,38 @@ else
 fi
 
 now() { date +%s%N; }
-# Runs a command on a freshly hidden tree and prints its wall time in milliseconds.
+# Milliseconds from the "XmY.YYYs" that the shell's `times` prints.
+to_ms() { awk -v t="$1" 'BEGIN { split(t, p, "m"); sub("s", "", p[2]); printf "%d", (p[1] * 60 + p[2]) * 1000 }'; }
+# Runs a command on a freshly hidden tree and prints its wall time and its CPU time
+# (user and system, as the shell counts its children) in milliseconds.
 floor_kind=()
 timed() {
     local tree="$1"
     shift
     "$floor" "${floor_kind[@]}" hide "$tree"
     sync
-    local start end
-    start="$(now)"
-    "$@" >/dev/null
-    end="$(now)"
-    echo $(((end - start) / 1000000))
+    (
+        start="$(now)"
+        "$@" >/dev/null
+        end="$(now)"
+        times >"$work/times"  # a builtin: no child of its own to count
+        read -r user system < <(tail -1 "$work/times")
+        echo "$(((end - start) / 1000000)) $(($(to_ms "$user") + $(to_ms "$system")))"
+    )
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# Prints the medians of wall and CPU time of both programs and of their paired ratios,
+# from rows "CLI-WALL CLI-CPU FLOOR-WALL FLOOR-CPU".
+summarize() {
+    local title="$1" column
+    shift
+    column() { printf '%s\n' "${@:2}" | awk -v c="$1" '{ print $c }' | median; }
+    ratio() { printf '%s\n' "${@:3}" | awk -v a="$1" -v b="$2" '{ printf "%.3f\n", $a / ($b > 0 ? $b : 1) }' | median; }
+    echo "$title: vantrelle-cli median $(column 1 "$@") ms wall, $(column 2 "$@") ms CPU;" \
+        "floor median $(column 3 "$@") ms wall, $(column 4 "$@") ms CPU;" \
+        "ratio (median of pairs) $(ratio 1 3 "$@") wall, $(ratio 2 4 "$@") CPU"
+}
 
 tree="$work/tree"
 mkdir "$tree"
@@ -66,9 +84,7 @@ echo "tree: 1,000 folders of 100 files = $(find "$tree" -mindepth 1 | wc -l) ent
 compare() {
 local tree="$1" floor_mode
 for floor_mode in replace read-write; do
-    cli_times=()
-    floor_times=()
-    ratios=()
+    local rows=()
     for ((round = 1; round <= rounds; round++)); do
         if ((round % 2)); then
             c="$(timed "$tree" "$cli" --recursive --on-error=continue "$tree")"
@@ -77,15 +93,9 @@ for floor_mode in replace read-write; do
             f="$(timed "$tree" "$floor" "${floor_kind[@]}" "$floor_mode" "$tree")"
             c="$(timed "$tree" "$cli" --recursive --on-error=continue "$tree")"
         fi
-        cli_times+=("$c")
-        floor_times+=("$f")
-        ratios+=("$(awk -v c="$c" -v f="$f" 'BEGIN { printf "%.3f", c / f }')")
+        rows+=("$c $f")  # cli wall, cli CPU, floor wall, floor CPU
     done
-    cli_median="$(printf '%s\n' "${cli_times[@]}" | median)"
-    floor_median="$(printf '%s\n' "${floor_times[@]}" | median)"
-    ratio_median="$(printf '%s\n' "${ratios[@]}" | median)"
-    echo "floor '$floor_mode', $rounds paired rounds: vantrelle-cli median ${cli_median} ms," \
-        "floor median ${floor_median} ms, ratio (median of pairs) ${ratio_median}"
+    summarize "floor '$floor_mode', $rounds paired rounds" "${rows[@]}"
 done
 }
 compare "$tree"
