@@ -482,6 +482,9 @@ class PosixFileSystemObject final : public FileSystemObject {
 
     // The sub-folder is reached from its parent's descriptor and checked again.
     Result<std::unique_ptr<Folder>> GetFolder(const Folder& listed) override {
+        if (typeid(listed) != typeid(PosixFolder)) {
+            return Error{EINVAL, "The folder was not listed by this file system"};
+        }
         const auto& sub_folder = static_cast<const PosixFolder&>(listed);
         auto opened = sub_folder.walk().open.Open(sub_folder.node());
         if (!opened) {
