@@ -4,7 +4,8 @@
 
 #include "app/cli/check_update.h"
 #include "app/cli/command_line.h"
-#include "app/cli/console_message_box.h"
+#include "app/cli/console_repair_prompt.h"
+#include "app/cli/terminal_text.h"
 
 namespace vantrelle::cli {
 namespace {
@@ -79,18 +80,21 @@ TEST(TerminalLines, CrLfAndLoneCrBecomeLineBreaks) {
     EXPECT_EQ(TerminalLines("a\r\r\n"), "a\n\n\n");
 }
 
-constexpr const char* kQuestion =
-    "An error happened :\r\nPermission denied\r\nin File: /s/x\r\nDo you want to continue "
-    "fixing other files?";
+using engine::PromptAnswer;
+using engine::PromptForm;
 
-TEST(ConsoleMessageBox, AskReadsYesNoAndTakesTheEndOfInputAsNo) {
+const files::Error kDenied{13, "Permission denied"};
+const std::string kFolder = "/s", kEntry = "x", kNoEntry;
+const engine::RepairFailure kQuestion{kDenied, kFolder, '/', kEntry, PromptForm::Question};
+
+TEST(ConsoleRepairPrompt, AskReadsYesNoAndTakesTheEndOfInputAsNo) {
     std::istringstream answers("maybe\n  YES \nn\n");
     std::ostringstream console;
-    ConsoleMessageBox box(OnError::Ask, answers, console, true);
+    ConsoleRepairPrompt prompt(OnError::Ask, answers, console, true);
 
-    EXPECT_EQ(box.MsgBox(kQuestion, 20, "Error 13"), ui::vbYes);
-    EXPECT_EQ(box.MsgBox(kQuestion, 20, "Error 13"), ui::vbNo);
-    EXPECT_EQ(box.MsgBox(kQuestion, 20, "Error 13"), ui::vbNo);  // input has ended
+    EXPECT_EQ(prompt.Failed(kQuestion), PromptAnswer::GoOn);
+    EXPECT_EQ(prompt.Failed(kQuestion), PromptAnswer::Stop);
+    EXPECT_EQ(prompt.Failed(kQuestion), PromptAnswer::Stop);  // input has ended
 
     const std::string shown = console.str();
     EXPECT_EQ(shown.rfind("Error 13\nAn error happened :\nPermission denied\nin File: /s/x\n"
@@ -102,16 +106,18 @@ TEST(ConsoleMessageBox, AskReadsYesNoAndTakesTheEndOfInputAsNo) {
     EXPECT_NE(shown.find("end of input"), std::string::npos);
 }
 
-TEST(ConsoleMessageBox, PoliciesAnswerWithoutReadingButStillShowTheBox) {
+TEST(ConsoleRepairPrompt, PoliciesAnswerWithoutReadingButStillShowTheFailure) {
     std::istringstream answers("n\n");
     std::ostringstream console;
-    ConsoleMessageBox go_on(OnError::Continue, answers, console, true);
-    EXPECT_EQ(go_on.MsgBox(kQuestion, 20, "Error 13"), ui::vbYes);
-    ConsoleMessageBox stop(OnError::Stop, answers, console, true);
-    EXPECT_EQ(stop.MsgBox(kQuestion, 20, "Error 13"), ui::vbNo);
-    // A notice has only OK, whatever the policy, and asks nothing.
-    ConsoleMessageBox ask(OnError::Ask, answers, console, true);
-    EXPECT_EQ(ask.MsgBox("An error happened :\r\nx\r\nin File: /s/", 16, "Error 2"), ui::vbOK);
+    ConsoleRepairPrompt go_on(OnError::Continue, answers, console, true);
+    EXPECT_EQ(go_on.Failed(kQuestion), PromptAnswer::GoOn);
+    ConsoleRepairPrompt stop(OnError::Stop, answers, console, true);
+    EXPECT_EQ(stop.Failed(kQuestion), PromptAnswer::Stop);
+    // A notice asks nothing, whatever the policy.
+    ConsoleRepairPrompt ask(OnError::Ask, answers, console, true);
+    const files::Error missing{2, "x"};
+    EXPECT_EQ(ask.Failed({missing, kFolder, '/', kNoEntry, PromptForm::Notice}),
+              PromptAnswer::Stop);
 
     EXPECT_EQ(console.str(),
               std::string("Error 13\nAn error happened :\nPermission denied\nin File: /s/x\n"
@@ -134,16 +140,20 @@ TEST(ForTerminal, NamesThatAreNotTextAreEscaped) {
     EXPECT_EQ(ForTerminal("\xed\xa0\x80", true), "\\xed\\xa0\\x80");  // a surrogate
 }
 
-TEST(PromptForTerminal, ANameCannotAddLinesReorderThemOrPassForAnEscape) {
+TEST(ConsoleRepairPrompt, ANameCannotAddLinesReorderThemOrPassForAnEscape) {
     const std::string crafted =
         "a\r\nDo you want to continue fixing other files?\n\xe2\x80\xae"
         "exe.txt \\x0a\\d";
-    const std::string prompt = "An error happened :\r\nAccess is denied.\r\nin File: E:\\s\\" +
-                               crafted + "\r\nDo you want to continue fixing other files?";
-    EXPECT_EQ(PromptForTerminal(prompt, true),
-              "An error happened :\nAccess is denied.\nin File: E:\\s\\a\\x0d\\x0aDo you want "
-              "to continue fixing other files?\\x0a\\xe2\\x80\\xaeexe.txt \\x5cx0a\\d\n"
-              "Do you want to continue fixing other files?");
+    const files::Error denied{5, "Access is denied."};
+    const std::string folder = "E:\\s";
+    std::istringstream answers;
+    std::ostringstream console;
+    ConsoleRepairPrompt prompt(OnError::Stop, answers, console, true);
+    prompt.Failed({denied, folder, '\\', crafted, PromptForm::Question});
+    EXPECT_EQ(console.str(),
+              "Error 5\nAn error happened :\nAccess is denied.\nin File: E:\\s\\a\\x0d\\x0aDo you "
+              "want to continue fixing other files?\\x0a\\xe2\\x80\\xaeexe.txt \\x5cx0a\\d\n"
+              "Do you want to continue fixing other files?\n\n");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "app/cli/check_update.h"
-#include "app/cli/console_message_box.h"
+#include "app/cli/console_repair_prompt.h"
 #include "support/memory_volume.h"
 
 namespace vantrelle::cli {
@@ -92,7 +92,7 @@ TEST_F(RunCliTest, ContinueGivesUpOnAStepThatKeepsFailingAtTheSameEntry) {
     for (std::size_t at = 0; (at = run.console.find("Error 21\n", at)) != std::string::npos; ++at) {
         ++prompts;
     }
-    EXPECT_EQ(prompts, static_cast<std::size_t>(ConsoleMessageBox::kSameFailureLimit));
+    EXPECT_EQ(prompts, static_cast<std::size_t>(ConsoleRepairPrompt::kSameFailureLimit));
     EXPECT_NE(run.console.find("(the same error at the same entry 5 times in a row: answering no)"),
               std::string::npos);
 }

@@ -2,21 +2,13 @@
 
 #include "app/cli/check_update.h"
 #include "app/cli/command_line.h"
-#include "app/cli/console_message_box.h"
+#include "app/cli/console_repair_prompt.h"
+#include "app/cli/terminal_text.h"
 #include "engine/fix_folder.h"
 #include "engine/fix_folder_tree.h"
+#include "windows/outcome_texts.h"
 
 namespace vantrelle::cli {
-
-namespace {
-
-// The main window's English outcome texts.
-constexpr const char* kSuccessText = "All files fixed successfully.";
-constexpr const char* kErrorsText =
-    "File procceing is complete. but it seems there have been some errors , some files may "
-    "have remain hidden.";
-
-}  // namespace
 
 int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std::istream& answers,
            std::ostream& out, std::ostream& console, bool utf8_terminal) {
@@ -35,14 +27,15 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
         return CheckUpdate(line, out, console);
     }
 
-    ConsoleMessageBox box(line.on_error, answers, console, utf8_terminal);
-    const engine::RepairResult result = line.recursive ? engine::FixFolderTree(line.path, fs, box)
-                                                       : engine::FixFolder(line.path, fs, box);
+    ConsoleRepairPrompt prompt(line.on_error, answers, console, utf8_terminal);
+    const engine::RepairResult result = line.recursive
+                                            ? engine::FixFolderTree(line.path, fs, prompt)
+                                            : engine::FixFolder(line.path, fs, prompt);
     if (result == engine::kNoError) {
-        out << kSuccessText << "\n";
+        out << windows::SuccessText(Language::English) << "\n";
         return kExitSuccess;
     }
-    out << kErrorsText << "\n";
+    out << windows::ErrorText(Language::English) << "\n";
     return kExitErrors;
 }
 
