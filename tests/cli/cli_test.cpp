@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <sstream>
 
 #include "app/cli/check_update.h"
@@ -82,52 +84,146 @@ TEST(TerminalLines, CrLfAndLoneCrBecomeLineBreaks) {
 
 using engine::PromptAnswer;
 using engine::PromptForm;
+using engine::RepairFailure;
 
-const files::Error kDenied{13, "Permission denied"};
+#ifdef _WIN32
+constexpr int kNoSuchFolder = 3, kReadOnlyVolume = 19;
+#else
+constexpr int kNoSuchFolder = ENOENT, kReadOnlyVolume = EROFS;
+#endif
+
+const files::Error kNotReady{21, "The device is not ready."};
 const std::string kFolder = "/s", kEntry = "x", kNoEntry;
-const engine::RepairFailure kQuestion{kDenied, kFolder, '/', kEntry, PromptForm::Question};
+const RepairFailure kQuestion{kNotReady, kFolder, '/', kEntry, PromptForm::Question};
 
-TEST(ConsoleRepairPrompt, AskReadsYesNoAndTakesTheEndOfInputAsNo) {
-    std::istringstream answers("maybe\n  YES \nn\n");
+TEST(ConsoleRepairPrompt, AskShowsTheBoxAndReadsYesNoAllAndTheEndOfInputAsNo) {
+    std::istringstream answers("maybe\n  YES \nn\nALL\n");
     std::ostringstream console;
     ConsoleRepairPrompt prompt(OnError::Ask, answers, console, true);
+    prompt.Begin("/top");
 
     EXPECT_EQ(prompt.Failed(kQuestion), PromptAnswer::GoOn);
     EXPECT_EQ(prompt.Failed(kQuestion), PromptAnswer::Stop);
-    EXPECT_EQ(prompt.Failed(kQuestion), PromptAnswer::Stop);  // input has ended
+    EXPECT_EQ(console.str(),
+              "Error 21\nAn error happened :\nThe device is not ready.\nin File: /s/x\n"
+              "Do you want to continue fixing other files?\n[y/n/a] Please answer y (yes), n "
+              "(no) or a (yes to all).\n[y/n/a] \n"
+              "Error 21\nAn error happened :\nThe device is not ready.\nin File: /s/x\n"
+              "Do you want to continue fixing other files?\n[y/n/a] \n");
 
-    const std::string shown = console.str();
-    EXPECT_EQ(shown.rfind("Error 13\nAn error happened :\nPermission denied\nin File: /s/x\n"
-                          "Do you want to continue fixing other files?\n[y/n] Please answer y "
-                          "or n.\n[y/n] \n",
-                          0),
-              0u)
-        << shown;
-    EXPECT_NE(shown.find("end of input"), std::string::npos);
+    // "all" answers this and every later question of the run, which no one is asked.
+    console.str("");
+    const std::string other = "y";
+    EXPECT_EQ(prompt.Failed(kQuestion), PromptAnswer::GoOn);
+    prompt.Begin("/next");
+    EXPECT_EQ(prompt.Failed({kNotReady, kFolder, '/', other, PromptForm::Question}),
+              PromptAnswer::GoOn);
+    EXPECT_EQ(console.str(),
+              "Error 21\nAn error happened :\nThe device is not ready.\nin File: /s/x\n"
+              "Do you want to continue fixing other files?\n[y/n/a] \n"
+              "vantrelle-cli: /s/y: Error 21: The device is not ready.\n");
+
+    std::istringstream ended;
+    ConsoleRepairPrompt at_end(OnError::Ask, ended, console, true);
+    console.str("");
+    EXPECT_EQ(at_end.Failed(kQuestion), PromptAnswer::Stop);
+    EXPECT_NE(console.str().find("[y/n/a] \n(end of input: no)\n"), std::string::npos);
 }
 
-TEST(ConsoleRepairPrompt, PoliciesAnswerWithoutReadingButStillShowTheFailure) {
+TEST(ConsoleRepairPrompt, WhenNoOneIsAskedEachFailureIsOneLineWithoutADoubledSeparator) {
     std::istringstream answers("n\n");
     std::ostringstream console;
     ConsoleRepairPrompt go_on(OnError::Continue, answers, console, true);
-    EXPECT_EQ(go_on.Failed(kQuestion), PromptAnswer::GoOn);
+    const std::string root = "/media/STICK/", windows_root = "E:\\";
+    EXPECT_EQ(go_on.Failed({kNotReady, root, '/', kEntry, PromptForm::Question}),
+              PromptAnswer::GoOn);
+    const std::string other = "y";
+    EXPECT_EQ(go_on.Failed({kNotReady, windows_root, '\\', other, PromptForm::Question}),
+              PromptAnswer::GoOn);
     ConsoleRepairPrompt stop(OnError::Stop, answers, console, true);
     EXPECT_EQ(stop.Failed(kQuestion), PromptAnswer::Stop);
     // A notice asks nothing, whatever the policy.
     ConsoleRepairPrompt ask(OnError::Ask, answers, console, true);
-    const files::Error missing{2, "x"};
-    EXPECT_EQ(ask.Failed({missing, kFolder, '/', kNoEntry, PromptForm::Notice}),
+    EXPECT_EQ(ask.Failed({kNotReady, kFolder, '/', kNoEntry, PromptForm::Notice}),
               PromptAnswer::Stop);
 
     EXPECT_EQ(console.str(),
-              std::string("Error 13\nAn error happened :\nPermission denied\nin File: /s/x\n"
-                          "Do you want to continue fixing other files?\n\n") +
-                  "Error 13\nAn error happened :\nPermission denied\nin File: /s/x\n"
-                  "Do you want to continue fixing other files?\n\n" +
-                  "Error 2\nAn error happened :\nx\nin File: /s/\n\n");
+              "vantrelle-cli: /media/STICK/x: Error 21: The device is not ready.\n"
+              "vantrelle-cli: E:\\y: Error 21: The device is not ready.\n"
+              "vantrelle-cli: /s/x: Error 21: The device is not ready.\n"
+              "Error 21\nAn error happened :\nThe device is not ready.\nin File: /s\n\n");
     std::string unread;
     std::getline(answers, unread);
     EXPECT_EQ(unread, "n");
+}
+
+// A stick pulled out mid-repair: the next-name step and the reset of the same entry
+// fail by turns with two texts, for ever.
+TEST(ConsoleRepairPrompt, ContinueGivesUpOnAnEntryThatKeepsFailingWhateverTheTexts) {
+    std::istringstream answers;
+    std::ostringstream console;
+    ConsoleRepairPrompt prompt(OnError::Continue, answers, console, true);
+    prompt.Begin("/s");
+    const files::Error listing{107, "Transport endpoint is not connected (reading the folder)"};
+    const files::Error reset{107, "Transport endpoint is not connected (reading an attribute)"};
+    const std::string other = "y";
+
+    // Failures of different entries never add up.
+    for (int i = 0; i < 2 * ConsoleRepairPrompt::kFailureLimit; ++i) {
+        const std::string& entry = i % 2 == 0 ? kEntry : other;
+        EXPECT_EQ(prompt.Failed({reset, kFolder, '/', entry, PromptForm::Question}),
+                  PromptAnswer::GoOn);
+    }
+    int answered = 0;
+    while (prompt.Failed({answered % 2 == 0 ? listing : reset, kFolder, '/', kEntry,
+                          PromptForm::Question}) == PromptAnswer::GoOn) {
+        ASSERT_LT(++answered, 100);
+    }
+    EXPECT_EQ(answered + 1, ConsoleRepairPrompt::kFailureLimit);
+    EXPECT_TRUE(
+        console.str().ends_with("vantrelle-cli: /s/x: failed 5 times in a row: giving up\n"))
+        << console.str();
+}
+
+TEST(ConsoleRepairPrompt, AVolumesFailureIsSaidOnceWithWhatToDoAndStops) {
+    std::istringstream answers("y\n");
+    std::ostringstream console;
+    ConsoleRepairPrompt prompt(OnError::Ask, answers, console, true);
+    prompt.Begin("/s");
+    const files::Error read_only{kReadOnlyVolume, "Read-only file system"};
+    const std::string other = "y";
+    EXPECT_EQ(prompt.Failed({read_only, kFolder, '/', kEntry, PromptForm::Question}),
+              PromptAnswer::Stop);
+    EXPECT_EQ(prompt.Failed({read_only, kFolder, '/', other, PromptForm::Question}),
+              PromptAnswer::Stop);
+    EXPECT_EQ(prompt.Failed(kQuestion), PromptAnswer::Stop);
+    const std::string said = console.str();
+    EXPECT_TRUE(said.starts_with("vantrelle-cli: /s/x: Error " + std::to_string(kReadOnlyVolume) +
+                                 ": Read-only file system\n"
+                                 "vantrelle-cli: the volume is "))
+        << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+    EXPECT_FALSE(prompt.NoFolder());
+}
+
+TEST(ConsoleRepairPrompt, AFolderNamedThatDoesNotExistIsSaidInOneLine) {
+    std::istringstream answers;
+    std::ostringstream console;
+    ConsoleRepairPrompt prompt(OnError::Ask, answers, console, true);
+    const std::string gone = "/gone/";
+    prompt.Begin(gone);
+    const files::Error missing{kNoSuchFolder, "No such file or directory (opening the folder)"};
+    EXPECT_EQ(prompt.Failed({missing, gone, '/', kNoEntry, PromptForm::Notice}),
+              PromptAnswer::Stop);
+    EXPECT_TRUE(prompt.NoFolder());
+    EXPECT_EQ(console.str(), "vantrelle-cli: /gone/: no such folder\n");
+
+    // The same error below the folder named is an entry's like any other.
+    prompt.Begin("/top");
+    console.str("");
+    prompt.Failed({missing, kFolder, '/', kNoEntry, PromptForm::Notice});
+    EXPECT_FALSE(prompt.NoFolder());
+    EXPECT_NE(console.str().find("An error happened"), std::string::npos);
 }
 
 TEST(ForTerminal, NamesThatAreNotTextAreEscaped) {
@@ -146,14 +242,14 @@ TEST(ConsoleRepairPrompt, ANameCannotAddLinesReorderThemOrPassForAnEscape) {
         "exe.txt \\x0a\\d";
     const files::Error denied{5, "Access is denied."};
     const std::string folder = "E:\\s";
-    std::istringstream answers;
+    std::istringstream answers("n\n");
     std::ostringstream console;
-    ConsoleRepairPrompt prompt(OnError::Stop, answers, console, true);
+    ConsoleRepairPrompt prompt(OnError::Ask, answers, console, true);
     prompt.Failed({denied, folder, '\\', crafted, PromptForm::Question});
     EXPECT_EQ(console.str(),
               "Error 5\nAn error happened :\nAccess is denied.\nin File: E:\\s\\a\\x0d\\x0aDo you "
               "want to continue fixing other files?\\x0a\\xe2\\x80\\xaeexe.txt \\x5cx0a\\d\n"
-              "Do you want to continue fixing other files?\n\n");
+              "Do you want to continue fixing other files?\n[y/n/a] \n");
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <sstream>
 
 #include "app/cli/check_update.h"
@@ -15,6 +17,12 @@ namespace vantrelle::cli {
 namespace {
 
 using testing::MemoryVolume;
+
+#ifdef _WIN32
+constexpr int kNoSuchFolder = testing::kPathNotFound;
+#else
+constexpr int kNoSuchFolder = ENOENT;
+#endif
 
 constexpr const char* kSuccess = "All files fixed successfully.\n";
 constexpr const char* kErrors =
@@ -60,41 +68,49 @@ TEST_F(RunCliTest, NormalModeByDefaultRecursiveOnRequest) {
 }
 
 TEST_F(RunCliTest, AnErrorAnsweredFromInputEndsInTheErrorsTextAndStatusOne) {
-    volume.FailOn(testing::Op::SetAttr, "E:\\stick\\a", 1, testing::kAccessDenied,
-                  "Access is denied.");
+    volume.FailOn(testing::Op::SetAttr, "E:\\stick\\a", 1, testing::kNotReady,
+                  "The device is not ready.");
     Outcome run = RunWith(volume, {"--on-error=ask", "E:\\stick"}, "y\n");
     EXPECT_EQ(run.status, kExitErrors);
     EXPECT_EQ(run.out, kErrors);
     EXPECT_EQ(run.console,
-              "Error 5\nAn error happened :\nAccess is denied.\nin File: E:\\stick\\a\n"
-              "Do you want to continue fixing other files?\n[y/n] \n");
+              "Error 21\nAn error happened :\nThe device is not ready.\nin File: E:\\stick\\a\n"
+              "Do you want to continue fixing other files?\n[y/n/a] \n");
     EXPECT_EQ(volume.Attributes("E:\\stick\\d"), files::kDirectory);  // went on
 }
 
-TEST_F(RunCliTest, StopLeavesTheRestAndStillPrintsThePrompt) {
+TEST_F(RunCliTest, StopLeavesTheRestAndSaysTheFailureInOneLine) {
     volume.FailOn(testing::Op::GetFolder, "E:\\stick", 1, testing::kNotReady,
                   "The device is not ready.");
     Outcome run = RunWith(volume, {"--recursive", "--on-error=stop", "E:\\stick"});
     EXPECT_EQ(run.status, kExitErrors);
     EXPECT_EQ(run.out, kErrors);
-    EXPECT_EQ(run.console,
-              "Error 21\nAn error happened :\nThe device is not ready.\nin File: E:\\stick\\\n"
-              "Do you want to continue fixing other files?\n\n");
+    EXPECT_EQ(run.console, "vantrelle-cli: E:\\stick: Error 21: The device is not ready.\n");
     EXPECT_EQ(volume.Attributes("E:\\stick\\a"), files::kHidden | files::kSystem);
 }
 
-TEST_F(RunCliTest, ContinueGivesUpOnAStepThatKeepsFailingAtTheSameEntry) {
-    volume.FailOn(testing::Op::DirNext, "E:\\stick", 1, testing::kNotReady,
-                  "The device is not ready.", MemoryVolume::kEveryTime);
+TEST_F(RunCliTest, ContinueGivesUpOnAnEntryWhoseListingAndResetKeepFailing) {
+    // The listing gives ".", "..", "a", then fails for good with "a" current.
+    volume.FailOn(testing::Op::DirNext, "E:\\stick", 3, testing::kNotReady,
+                  "The device is not ready. (reading the folder)", MemoryVolume::kEveryTime);
+    volume.FailOn(testing::Op::SetAttr, "E:\\stick\\a", 2, testing::kNotReady,
+                  "The device is not ready. (resetting)", MemoryVolume::kEveryTime);
     Outcome run = RunWith(volume, {"--on-error=continue", "E:\\stick"});
     EXPECT_EQ(run.status, kExitErrors);
-    std::size_t prompts = 0;
-    for (std::size_t at = 0; (at = run.console.find("Error 21\n", at)) != std::string::npos; ++at) {
-        ++prompts;
-    }
-    EXPECT_EQ(prompts, static_cast<std::size_t>(ConsoleRepairPrompt::kSameFailureLimit));
-    EXPECT_NE(run.console.find("(the same error at the same entry 5 times in a row: answering no)"),
-              std::string::npos);
+    EXPECT_EQ(run.out, kErrors);
+    EXPECT_EQ(std::count(run.console.begin(), run.console.end(), '\n'),
+              ConsoleRepairPrompt::kFailureLimit + 1)
+        << run.console;
+    EXPECT_TRUE(run.console.ends_with("E:\\stick\\a: failed 5 times in a row: giving up\n"))
+        << run.console;
+}
+
+TEST_F(RunCliTest, AFolderThatDoesNotExistIsSaidInOneLineWithoutAnOutcome) {
+    volume.FailOn(testing::Op::DirStart, "E:\\gone", 1, kNoSuchFolder, "Not there.");
+    Outcome run = RunWith(volume, {"E:\\gone"});
+    EXPECT_EQ(run.status, kExitErrors);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.console, "vantrelle-cli: E:\\gone: no such folder\n");
 }
 
 TEST_F(RunCliTest, UsageErrorsAndHelpTouchNothing) {

@@ -115,8 +115,8 @@ std::string UsageText() {
         "                      the volume of PATH and never following a link\n"
         "  --on-error=ask      ask on standard input whether to go on after an error\n"
         "                      (y/yes or n/no; the end of input means no); the default\n"
-        "  --on-error=continue go on after every error; the same error at the same\n"
-        "                      entry 5 times in a row is answered no\n"
+        "  --on-error=continue go on after every error, one line each; an entry that\n"
+        "                      fails 5 times in a row is given up\n"
         "  --on-error=stop     stop at the first error\n"
 #ifdef _WIN32
         "  --help, /?          show this text\n"

@@ -22,21 +22,23 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
                 << UsageLines() << "Try 'vantrelle-cli --help' for more information.\n";
         return kExitUsage;
     }
-
     if (line.action == CommandLine::Action::CheckUpdate) {
         return CheckUpdate(line, out, console);
     }
 
     ConsoleRepairPrompt prompt(line.on_error, answers, console, utf8_terminal);
+    prompt.Begin(line.path);
     const engine::RepairResult result = line.recursive
                                             ? engine::FixFolderTree(line.path, fs, prompt)
                                             : engine::FixFolder(line.path, fs, prompt);
-    if (result == engine::kNoError) {
-        out << windows::SuccessText(Language::English) << "\n";
-        return kExitSuccess;
+    const int status = result == engine::kNoError ? kExitSuccess : kExitErrors;
+    // That the folder is missing has been said; no repair took place.
+    if (!prompt.NoFolder()) {
+        out << (result == engine::kNoError ? windows::SuccessText(Language::English)
+                                           : windows::ErrorText(Language::English))
+            << "\n";
     }
-    out << windows::ErrorText(Language::English) << "\n";
-    return kExitErrors;
+    return status;
 }
 
 }  // namespace vantrelle::cli
