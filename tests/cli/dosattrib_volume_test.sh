@@ -146,7 +146,7 @@ Do you want to continue fixing other files?"
     done
 
     refused
-    out="$("${as_nobody[@]}" "$cli" --recursive --on-error=continue "$root" 2>"$work/err")"
+    out="$("${as_nobody[@]}" "$cli" -r --on-error continue "$root" 2>"$work/err")"
     check "continue, recursive: exit status" 1 $?
     check "continue, recursive: the walk goes on below" 0x0 "$(attr_of "$root/sub/c")"
     check "continue, recursive: one line" "$line" "$(cat "$work/err")"
@@ -192,7 +192,11 @@ check "bad --on-error: exit status" 2 $?
 "$cli" --help >"$work/out"
 check "--help: exit status" 0 $?
 check_contains "--help explains" "--on-error=continue" "$(cat "$work/out")"
-# --- a PATH that is no folder ------------------------------------------------------------
+"$cli" --version >"$work/out"
+check "--version: exit status" 0 $?
+check_contains "--version" "vantrelle-cli (Vantrelle) 1.0" "$(cat "$work/out")"
+
+# --- PATHs that are no folder, several PATHs, Farsi -------------------------------------
 populate
 echo file >"$root/a-file"
 out="$("$cli" --on-error=continue "$root/missing" 2>"$work/err")"
@@ -200,10 +204,22 @@ check "a missing folder: exit status" 1 $?
 check "a missing folder: one line" "vantrelle-cli: $root/missing: no such folder" \
     "$(cat "$work/err")"
 check "a missing folder: no outcome" "" "$out"
-out="$("$cli" --recursive "$root/a-file" 2>"$work/err")"
+out="$("$cli" -r "$root/a-file" 2>"$work/err")"
 check "a file as PATH: exit status" 1 $?
 check "a file as PATH: one line" "vantrelle-cli: $root/a-file: not a folder" "$(cat "$work/err")"
 check "a file as PATH: no outcome" "" "$out"
+
+out="$("$cli" --on-error=stop "$root/one/" "$root/missing" "$root/one/two" 2>"$work/err")"
+check "several PATHs: the worst exit status" 1 $?
+check "several PATHs: an outcome for each folder" "$root/one/: $SUCCESS_TEXT
+$root/one/two: $SUCCESS_TEXT" "$out"
+check "several PATHs: each repaired" "0x0 0x0" \
+    "$(attr_of "$root/one/hidden.txt") $(attr_of "$root/one/two/system.dat")"
+
+populate
+out="$("$cli" --language=fa "$root" 2>"$work/err")"
+check "Farsi: exit status" 0 $?
+check "Farsi: the outcome" "$SUCCESS_TEXT_FA" "$out"
 
 # --- a read-only mount: said once, with what to do, and the repair stops ---------------------
 if ((EUID == 0)) && mountpoint -q "$root"; then

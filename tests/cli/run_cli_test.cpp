@@ -105,12 +105,41 @@ TEST_F(RunCliTest, ContinueGivesUpOnAnEntryWhoseListingAndResetKeepFailing) {
         << run.console;
 }
 
-TEST_F(RunCliTest, AFolderThatDoesNotExistIsSaidInOneLineWithoutAnOutcome) {
+TEST_F(RunCliTest, SeveralPathsEachWithItsOutcomeAndTheWorstStatus) {
+    volume.AddFolder("E:\\clean", 0);
+    volume.AddFile("E:\\clean\\hidden", files::kHidden);
+    volume.FailOn(testing::Op::SetAttr, "E:\\stick\\a", 1, testing::kNotReady,
+                  "The device is not ready.");
     volume.FailOn(testing::Op::DirStart, "E:\\gone", 1, kNoSuchFolder, "Not there.");
-    Outcome run = RunWith(volume, {"E:\\gone"});
+    Outcome run = RunWith(volume, {"--on-error=continue", "E:\\gone", "E:\\stick", "E:\\clean"});
     EXPECT_EQ(run.status, kExitErrors);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.console, "vantrelle-cli: E:\\gone: no such folder\n");
+    EXPECT_EQ(run.out, std::string("E:\\stick: ") + kErrors + "E:\\clean: " + kSuccess);
+    EXPECT_EQ(run.console,
+              "vantrelle-cli: E:\\gone: no such folder\n"
+              "vantrelle-cli: E:\\stick\\a: Error 21: The device is not ready.\n");
+    EXPECT_EQ(volume.Attributes("E:\\clean\\hidden"), files::kNormal);
+
+    volume.FailOn(testing::Op::DirStart, "E:\\gone", 2, kNoSuchFolder, "Not there.");
+    Outcome alone = RunWith(volume, {"E:\\gone"});
+    EXPECT_EQ(alone.status, kExitErrors);
+    EXPECT_EQ(alone.out, "");
+}
+
+TEST_F(RunCliTest, FarsiOutcomeTexts) {
+    Outcome clean = RunWith(volume, {"--language=fa", "E:\\stick"});
+    EXPECT_EQ(clean.out, reinterpret_cast<const char*>(
+                             u8"\u062a\u0645\u0627\u0645 \u0641\u0627\u064a\u0644 \u0647\u0627 "
+                             u8"\u0628\u0627 \u0645\u0648\u0641\u0642\u064a\u062a "
+                             u8"\u062a\u0631\u0645\u064a\u0645 \u0634\u062f\u0646\u062f.\n"));
+    volume.FailOn(testing::Op::SetAttr, "E:\\stick\\a", 1, testing::kNotReady, "Not ready.");
+    Outcome failed = RunWith(volume, {"--language", "fa", "--on-error=continue", "E:\\stick"});
+    EXPECT_EQ(failed.status, kExitErrors);
+    // The errors text begins "بررسي فايل ها به پايان رسيد"; the prompts stay English.
+    EXPECT_TRUE(failed.out.starts_with(reinterpret_cast<const char*>(
+        u8"\u0628\u0631\u0631\u0633\u064a \u0641\u0627\u064a\u0644 \u0647\u0627 \u0628\u0647 "
+        u8"\u067e\u0627\u064a\u0627\u0646 \u0631\u0633\u064a\u062f")))
+        << failed.out;
+    EXPECT_NE(failed.console.find("Error 21: Not ready."), std::string::npos);
 }
 
 TEST_F(RunCliTest, UsageErrorsAndHelpTouchNothing) {
@@ -122,6 +151,10 @@ TEST_F(RunCliTest, UsageErrorsAndHelpTouchNothing) {
     Outcome help = RunWith(volume, {"--help", "E:\\stick"});
     EXPECT_EQ(help.status, kExitSuccess);
     EXPECT_NE(help.out.find("--on-error=ask"), std::string::npos);
+
+    Outcome version = RunWith(volume, {"-V"});
+    EXPECT_EQ(version.status, kExitSuccess);
+    EXPECT_TRUE(version.out.starts_with("vantrelle-cli (Vantrelle) 1.0\n"));
     EXPECT_TRUE(volume.set_attr_calls().empty());
 }
 
