@@ -10,14 +10,17 @@ namespace {
 // GetLastError's numbers.
 constexpr int kFileNotFound = 2;
 constexpr int kPathNotFound = 3;
+constexpr int kInvalidName = 123;
 constexpr int kDirectoryName = 267;  // ERROR_DIRECTORY: the name is not a folder's
 constexpr int kWriteProtect = 19;
 
 bool IsNotFound(int number) {
     return number == kFileNotFound || number == kPathNotFound;
 }
+// Listing a file's name followed by \* fails with ERROR_DIRECTORY, or under Wine with
+// ERROR_INVALID_NAME.
 bool IsNotAFolder(int number) {
-    return number == kDirectoryName;
+    return number == kDirectoryName || number == kInvalidName;
 }
 bool IsReadOnly(int number) {
     return number == kWriteProtect;
