@@ -11,13 +11,11 @@
 
 #include "engine/fix_folder_tree.h"
 #include "platform/files/files.h"
-#include "platform/ui/message_box.h"
 
 #ifdef _WIN32
 #include <windows.h>
 // after windows.h, which it needs
 #include <psapi.h>
-#undef MessageBox  // the Win32 macro would rename ui::MessageBox
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -34,13 +32,15 @@ using namespace vantrelle;
 constexpr const char* kName = "d";
 constexpr double kLimitMegabytes = 16;
 
-class CountingBox : public ui::MessageBox {
+class CountingPrompt : public engine::RepairPrompt {
   public:
-    int MsgBox(const std::string& text, int, const std::string& title) override {
+    engine::PromptAnswer Failed(const engine::RepairFailure& failure) override {
         if (shown++ == 0) {
-            std::fprintf(stderr, "%s\n%s\n", title.c_str(), text.c_str());
+            std::fprintf(stderr, "Error %d: %s\n%s%c%s\n", failure.error.number,
+                         failure.error.description.c_str(), failure.folder.c_str(),
+                         failure.separator, failure.entry.c_str());
         }
-        return ui::vbNo;
+        return engine::PromptAnswer::Stop;
     }
     int shown = 0;
 };
@@ -175,16 +175,18 @@ int main(int argc, char** argv) {
     }
 
     const std::size_t before = PeakBytes();
-    CountingBox box;
-    const engine::RepairResult result = engine::FixFolderTree(root, *fs, box);
+    CountingPrompt prompt;
+    const engine::RepairResult result = engine::FixFolderTree(root, *fs, prompt);
     const std::size_t after = PeakBytes();
     const bool hidden = IsHidden(file);
     Remove(root, file, levels);
 
     const double rise = static_cast<double>(after - before) / (1024.0 * 1024.0);
-    std::printf("deep walk: %d levels, peak memory %.1f MB above the start (limit %.0f MB)%s\n",
-                levels, rise, kLimitMegabytes,
-                result != engine::kNoError || box.shown || hidden ? ", but the walk failed" : "");
-    return rise <= kLimitMegabytes && result == engine::kNoError && box.shown == 0 && !hidden ? 0
-                                                                                              : 1;
+    std::printf(
+        "deep walk: %d levels, peak memory %.1f MB above the start (limit %.0f MB)%s\n", levels,
+        rise, kLimitMegabytes,
+        result != engine::kNoError || prompt.shown || hidden ? ", but the walk failed" : "");
+    return rise <= kLimitMegabytes && result == engine::kNoError && prompt.shown == 0 && !hidden
+               ? 0
+               : 1;
 }

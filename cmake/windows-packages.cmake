@@ -55,6 +55,7 @@ else()
   message(STATUS "windows-packages: no Vantrelle.exe in this build, vantrelle-cli.exe only")
 endif()
 
+set(VERSION ${PROJECT_VERSION})  # README.txt's @VERSION@
 configure_file(${_packaging}/README.txt.in ${_out}/README.txt.in @ONLY)
 set(_text_tool ${PROJECT_SOURCE_DIR}/cmake/windows-text-file.cmake)
 add_custom_command(OUTPUT ${_stage}/README.txt ${_stage}/LICENSE.txt ${_stage_programs}

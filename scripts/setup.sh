@@ -1,12 +1,24 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing Vantrelle need, when any is
-# missing. The lists live in scripts/packages/*.txt, one package a line. Quiet when
-# everything is there already.
+# Installs the Debian packages that Vantrelle needs, when any is missing. The lists live
+# in scripts/packages/*.txt, one package a line: run.txt is what building and running
+# the programs need, the others what the tests and the packages need.
+#   setup.sh          every list (what scripts/test.sh needs)
+#   setup.sh LIST...  those lists only, named without .txt (scripts/run.sh: run)
+# Quiet when everything is there already.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
-mapfile -t wanted < <(cat "$here"/packages/*.txt | sed -e 's/#.*//' -e 's/[[:space:]]//g' | grep -v '^$' | sort -u)
+lists=()
+if (($# == 0)); then
+    lists=("$here"/packages/*.txt)
+else
+    for name; do
+        [[ -f "$here/packages/$name.txt" ]] || { echo "setup: no list $name" >&2; exit 2; }
+        lists+=("$here/packages/$name.txt")
+    done
+fi
+mapfile -t wanted < <(cat "${lists[@]}" | sed -e 's/#.*//' -e 's/[[:space:]]//g' | grep -v '^$' | sort -u)
 
 missing=()
 for package in "${wanted[@]}"; do

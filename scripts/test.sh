@@ -52,7 +52,7 @@ build_and_test() {
     local dir="$1"
     shift
     mkdir -p "$root/$dir"
-    if ! cmake -S "$root" -B "$root/$dir" -G Ninja "$@" >"$root/$dir/configure.log" 2>&1; then
+    if ! cmake -S "$root" -B "$root/$dir" -G Ninja -DBUILD_TESTING=ON "$@" >"$root/$dir/configure.log" 2>&1; then
         cat "$root/$dir/configure.log"
         echo "test: configuring $dir failed"
         failed=$((failed + 1))

@@ -288,7 +288,7 @@ for mode in "" --recursive; do
     status="${PIPESTATUS[0]}"
     check "separators ${mode:-normal}: the walk ends and reports errors" 1 "$status"
     check "separators ${mode:-normal}: each such name is refused with error 123" yes \
-        "$( (($(grep -c '^Error 123' "$work/err") >= 3)) && echo yes || echo no)"
+        "$( (($(grep -c ': Error 123: ' "$work/err") >= 3)) && echo yes || echo no)"
     check "separators ${mode:-normal}: nothing outside the tree changes" "2 2 2" \
         "$(dos_bits "$separators/a/victim.txt") $(dos_bits "$separators/a/outside/inner.txt") \
 $(dos_bits "$separators/a/outside")"
@@ -299,8 +299,33 @@ done
 echo "-- the help"
 run_cli '/?'
 check "/? shows the help" 0 "$status"
-check_contains "/? shows the usage" "Usage: vantrelle-cli [--recursive]" "$(cat "$work/out")"
+check_contains "/? shows the usage" "Usage: vantrelle-cli [-r|--recursive]" "$(cat "$work/out")"
 check "a build without the update check does not offer it" "" "$(grep -e --check-update "$work/out")"
+run_cli '-?'
+check "-? shows the help" 0 "$status"
+check_contains "-? names attrib's switches" "-r, --recursive, /S, /D" "$(cat "$work/out")"
+run_cli --version
+check "--version: exit status" 0 "$status"
+check_contains "--version" "vantrelle-cli (Vantrelle) 1.0" "$(cat "$work/out")"
+
+echo "-- attrib's habits: /S and /D, several PATHs, a drive root's separator not doubled"
+for switch in /S /d; do
+    populate
+    run_cli "$switch" --on-error=stop "$(winpath "$stick")"
+    check "$switch: exit status" 0 "$status"
+    check "$switch walks the sub-folders" "" "$(flags_of "$stick/level1/level2/level3/file.txt")"
+done
+hide_raw 0x22 "$drive/a.txt"
+touch "$drive/bad\\name"
+run_cli --on-error=continue 'T:\' "$(winpath "$work/missing")" 'U:\'
+check "several PATHs: the worst exit status" 1 "$status"
+check "several PATHs: an outcome for each folder" "T:\\: $ERRORS_TEXT
+U:\\: $SUCCESS_TEXT" "$(cat "$work/out")"
+check "several PATHs: each failure in one line, T:\\ not doubled" \
+    "vantrelle-cli: T:\\bad\\name: Error 123: $(sed -n 's/^vantrelle-cli: T:\\bad\\name: Error 123: //p' "$work/err.txt")
+vantrelle-cli: $(winpath "$work/missing"): no such folder" "$(cat "$work/err.txt")"
+check "several PATHs: T:\\ repaired" 0 "$(dos_bits "$drive/a.txt")"
+rm "$drive/bad\\name"
 
 echo "-- the memory of a deep walk"
 # Wine's cost per path grows with the square of its depth: 2,000 levels take about 15
@@ -311,31 +336,31 @@ check "a walk 800 levels deep stays within 16 MB" 0 "${PIPESTATUS[0]}"
 
 echo "-- a missing path"
 missing="$(winpath "$work/missing")"
-run_cli "$missing"
-check "normal mode, missing path: exit status" 1 "$status"
-check "normal mode, missing path: outcome" "$ERRORS_TEXT" "$(cat "$work/out")"
-check_contains "normal mode, missing path: the prompt names the path" \
-    "An error happened :
-Path not found.
-in File: $missing\\" "$(cat "$work/err.txt")"
-check "normal mode, missing path: one notice, no question" 0 "$(grep -c 'y/n' "$work/err.txt")"
-run_cli --recursive --on-error=stop "$missing"
-check "recursive mode, missing path: exit status" 1 "$status"
-check_contains "recursive mode, missing path: the question" \
-    "in File: $missing\\
-Do you want to continue fixing other files?" "$(cat "$work/err.txt")"
-check "recursive mode, missing path: Stop ends at the first prompt" 1 \
-    "$(grep -c '^An error happened' "$work/err.txt")"
-wine "$cli" --recursive "$missing" 2>"$work/err" <<<$'y\ny\ny\ny\ny\ny\ny\ny\ny\ny' >/dev/null
-check "recursive mode, missing path: each later step prompts after yes" yes \
-    "$( (($(grep -c 'An error happened' "$work/err") > 2)) && echo yes || echo no)"
+for mode in "" --recursive; do
+    run_cli $mode "$missing"
+    check "${mode:-normal} mode, missing path: exit status" 1 "$status"
+    check "${mode:-normal} mode, missing path: no outcome" "" "$(cat "$work/out")"
+    check "${mode:-normal} mode, missing path: said in one line" \
+        "vantrelle-cli: $missing: no such folder" "$(cat "$work/err.txt")"
+done
+# Wine's folder model finds no folder by a file's name; its listing takes the name
+# for an invalid one.
+for mode in "" --recursive; do
+    run_cli $mode "$(winpath "$stick/file.txt")"
+    check "${mode:-normal} mode, a file as PATH: exit status" 1 "$status"
+    check "${mode:-normal} mode, a file as PATH: no outcome" "" "$(cat "$work/out")"
+    check_contains "${mode:-normal} mode, a file as PATH: said in one line" \
+        "vantrelle-cli: $(winpath "$stick/file.txt"): no" "$(cat "$work/err.txt")"
+    check "${mode:-normal} mode, a file as PATH: one line" 1 "$(wc -l <"$work/err.txt")"
+done
 
 echo "-- Unicode names on a console and through a pipe"
 unseen="$(winpath "$work/$farsi")"
 run_cli "$unseen"
-check_contains "a Farsi name reaches a pipe as UTF-8" "in File: $unseen\\" "$(cat "$work/err.txt")"
+check_contains "a Farsi name reaches a pipe as UTF-8" "vantrelle-cli: $unseen: " "$(cat "$work/err.txt")"
 script -qec "wine '$cli' '$unseen'" /dev/null </dev/null | tr -d '\r' >"$work/console"
-check_contains "a Farsi name reaches the console" "in File: $unseen\\" "$(cat "$work/console")"
+# Wine's console draws the spaces between words as cursor moves; the name comes whole.
+check_contains "a Farsi name reaches the console" "$unseen" "$(cat "$work/console")"
 
 # --- 3. the two builds agree -----------------------------------------------------
 echo "-- the Linux and the Windows builds agree"

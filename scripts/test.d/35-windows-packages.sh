@@ -74,6 +74,7 @@ check_packages() {
     check "$label: README.txt has Windows line ends only" "$(grep -c '' "$unpacked/README.txt")" \
         "$(grep -c $'\r$' "$unpacked/README.txt")"
     check_contains "$label: README.txt in Farsi too" "اجرای برنامه" "$readme"
+    check_contains "$label: README.txt names the version" "Vantrelle 1.0 for Windows (64-bit)" "$readme"
     check_contains "$label: LICENSE.txt is the MIT licence" "Copyright (c) 2026 The Vantrelle developers" \
         "$(cat "$unpacked/LICENSE.txt")"
     if [[ "$desktop" == yes ]]; then

@@ -89,7 +89,7 @@ apt_get install --no-install-recommends "$deb" >"$work/install.log" 2>&1
 check "apt-get installs the package" 0 $?
 out="$(/usr/bin/vantrelle-cli --help 2>&1)"
 check "the installed vantrelle-cli --help: exit status" 0 $?
-check_contains "the installed vantrelle-cli --help: usage" "Usage: vantrelle-cli [--recursive]" "$out"
+check_contains "the installed vantrelle-cli --help: usage" "Usage: vantrelle-cli [-r|--recursive]" "$out"
 check "the installed desktop entry validates" "" \
     "$(desktop-file-validate /usr/share/applications/vantrelle.desktop 2>&1)"
 check "the desktop entry's program is installed" /usr/bin/vantrelle \

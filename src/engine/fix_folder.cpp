@@ -1,6 +1,5 @@
 #include "engine/fix_folder.h"
 
-#include "engine/repair_error_prompt.h"
 #include "engine/reserved_names.h"
 
 namespace vantrelle::engine {
@@ -13,7 +12,7 @@ constexpr std::uint32_t kListingMask =
 
 }  // namespace
 
-RepairResult FixFolder(const std::string& path, files::FileSystem& fs, ui::MessageBox& box) {
+RepairResult FixFolder(const std::string& path, files::FileSystem& fs, RepairPrompt& prompt) {
     const char separator = fs.Separator();
 
     // 1. No error so far.
@@ -22,7 +21,8 @@ RepairResult FixFolder(const std::string& path, files::FileSystem& fs, ui::Messa
     // Records the failure in the result before the user sees it; true means go on.
     auto failed = [&](const files::Error& error, PromptForm form, const std::string& entry) {
         result = StoredErrorNumber(error.number);
-        return RepairErrorPrompt(box, form, error, path, separator, entry);
+        const PromptAnswer answer = prompt.Failed({error, path, separator, entry, form});
+        return form == PromptForm::Question && answer == PromptAnswer::GoOn;
     };
 
     // 2. Start the listing. Until it has started there is nothing to go on with.

@@ -3,7 +3,6 @@
 #include <optional>
 #include <vector>
 
-#include "engine/repair_error_prompt.h"
 #include "engine/reserved_names.h"
 
 namespace vantrelle::engine {
@@ -312,7 +311,7 @@ class FolderWalk {
 
 }  // namespace
 
-RepairResult FixFolderTree(const std::string& path, FileSystem& fs, ui::MessageBox& box) {
+RepairResult FixFolderTree(const std::string& path, FileSystem& fs, RepairPrompt& prompt) {
     // The levels of the path the walk is in, outermost first. Each level is what one
     // call of a recursive walk would hold on its stack frame.
     std::vector<std::unique_ptr<FolderWalk>> levels;
@@ -337,8 +336,9 @@ RepairResult FixFolderTree(const std::string& path, FileSystem& fs, ui::MessageB
         StepOutcome outcome = walk.Run();
         if (outcome.failure) {
             walk.result = StoredErrorNumber(outcome.failure->number);
-            const bool go_on = RepairErrorPrompt(box, PromptForm::Question, *outcome.failure,
-                                                 walk.path(), fs.Separator(), outcome.entry);
+            const bool go_on =
+                prompt.Failed({*outcome.failure, walk.path(), fs.Separator(), outcome.entry,
+                               PromptForm::Question}) == PromptAnswer::GoOn;
             walk.step = go_on ? FollowingStep(walk.step) : Step::Return;
             continue;
         }

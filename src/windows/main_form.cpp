@@ -2,6 +2,7 @@
 
 #include "engine/fix_folder.h"
 #include "engine/fix_folder_tree.h"
+#include "windows/repair_error_prompt.h"
 
 namespace vantrelle::windows {
 
@@ -122,9 +123,10 @@ void MainForm::Command1_Click() {
     Label3.SetVisible(true);
     // The repair blocks the window until it returns: the status must be on screen first.
     Label3.Refresh();
+    MessageBoxRepairPrompt prompt(*services_.box);
     const engine::RepairResult result =
-        Check2.Value() == 1 ? engine::FixFolderTree(target_path_, *services_.fs, *services_.box)
-                            : engine::FixFolder(target_path_, *services_.fs, *services_.box);
+        Check2.Value() == 1 ? engine::FixFolderTree(target_path_, *services_.fs, prompt)
+                            : engine::FixFolder(target_path_, *services_.fs, prompt);
     const std::string& outcome =
         result == engine::kNoError ? table_.success_text : table_.error_text;
     services_.box->MsgBox(outcome, ui::vbOKOnly + ui::vbInformation, table_.outcome_title);

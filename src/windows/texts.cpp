@@ -1,6 +1,7 @@
 #include "windows/texts.h"
 
 #include "update/site.h"
+#include "windows/outcome_texts.h"
 
 namespace vantrelle::windows {
 
@@ -42,9 +43,8 @@ const MainFormTable& Form2Table() {
              u8"option only if normal mode did not fix all files."),
         Text(u8"Are you sure that you need this option?"),
         Text(u8"Warning"),
-        Text(u8"All files fixed successfully."),
-        Text(u8"File procceing is complete. but it seems there have been some errors , some "
-             u8"files may have remain hidden."),
+        SuccessText(Language::English),
+        ErrorText(Language::English),
         Text(u8"Done"),
         {"Drive1", "Label1", "Command1", "Check1", "Dir1", "Label2", "Check2", "Label3"},
     };
@@ -82,9 +82,8 @@ const MainFormTable& Form3Table() {
             u8"ترميم نکرده باشد"),
         Text(u8"آيا از فعال کردن اين حالت اطمينان داريد؟"),
         Text(u8"هشدار"),
-        Text(u8"تمام فايل ها با موفقيت ترميم شدند."),
-        Text(u8"بررسي فايل ها به پايان رسيد ، با توجه به اينکه در طول انجام کار با مشکلاتي مواجه "
-             u8"بوديم ، احتمال اين که برخي فايل ها همچنان مخفي بمانند وجود دارد."),
+        SuccessText(Language::Farsi),
+        ErrorText(Language::Farsi),
         // The outcome title stays English in both languages.
         Text(u8"Done"),
         {"Check2", "Dir1", "Check1", "Command1", "Drive1", "Label3", "Label2", "Label1"},

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # vantrelle-cli over a real tmpfs tree whose DOS attributes live in user.DOSATTRIB, as
 # Wine and Samba keep them: both modes, reserved names, links, a name that is not
-# UTF-8, a reset the file system refuses (answered with continue, stop and ask), exit
-# statuses, and names and contents unchanged.
+# UTF-8, a reset the file system refuses (answered with continue, stop and ask), a
+# read-only mount, several PATHs, exit statuses, and names and contents unchanged.
 # Usage: dosattrib_volume_test.sh VANTRELLE_CLI [sanitized]
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -132,35 +132,36 @@ An error happened :
 Permission denied (setting user.DOSATTRIB)
 in File: $root/locked
 Do you want to continue fixing other files?"
+    # When no one is asked, one line; a trailing slash in PATH is not doubled.
+    line="vantrelle-cli: $root/locked: Error 13: Permission denied (setting user.DOSATTRIB)"
 
     refused
-    out="$("${as_nobody[@]}" "$cli" --on-error=continue "$root" 2>"$work/err")"
+    out="$("${as_nobody[@]}" "$cli" --on-error=continue "$root/" 2>"$work/err")"
     check "continue: exit status" 1 $?
     check "continue: outcome" "$ERRORS_TEXT" "$out"
-    check "continue: the prompt" "$prompt" "$(cat "$work/err" | sed '/^$/d')"
+    check "continue: one line" "$line" "$(cat "$work/err")"
     check "continue: the refused entry stays hidden" 0x2 "$(attr_of "$locked")"
     for name in a b c; do
         check "continue: $name is reset all the same" 0x0 "$(attr_of "$root/$name")"
     done
 
     refused
-    out="$("${as_nobody[@]}" "$cli" --recursive --on-error=continue "$root" 2>"$work/err")"
+    out="$("${as_nobody[@]}" "$cli" -r --on-error continue "$root" 2>"$work/err")"
     check "continue, recursive: exit status" 1 $?
     check "continue, recursive: the walk goes on below" 0x0 "$(attr_of "$root/sub/c")"
-    check "continue, recursive: the prompt" "$prompt" "$(cat "$work/err" | sed '/^$/d')"
+    check "continue, recursive: one line" "$line" "$(cat "$work/err")"
 
     refused
     out="$("${as_nobody[@]}" "$cli" --on-error=stop "$root" 2>"$work/err")"
     check "stop: exit status" 1 $?
     check "stop: outcome" "$ERRORS_TEXT" "$out"
-    check "stop: one prompt" 1 "$(grep -c '^Error 13$' "$work/err")"
-    check_contains "stop: the prompt" "$prompt" "$(cat "$work/err")"
+    check "stop: one line" "$line" "$(cat "$work/err")"
 
     refused
     out="$(echo yes | "${as_nobody[@]}" "$cli" "$root" 2>"$work/err")"
     check "ask, yes: exit status" 1 $?
     check_contains "ask, yes: the question" "$prompt
-[y/n] " "$(cat "$work/err")"
+[y/n/a] " "$(cat "$work/err")"
     check "ask, yes: the rest is reset" "0x0 0x0 0x0" \
         "$(attr_of "$root/a") $(attr_of "$root/b") $(attr_of "$root/c")"
 
@@ -168,6 +169,16 @@ Do you want to continue fixing other files?"
     "${as_nobody[@]}" "$cli" "$root" </dev/null >/dev/null 2>"$work/err"
     check "ask, end of input: exit status" 1 $?
     check_contains "ask, end of input means no" "end of input: no" "$(cat "$work/err")"
+
+    # A folder the user may not read: said once with what to do, not once per step.
+    refused
+    chmod 700 "$root"
+    out="$("${as_nobody[@]}" "$cli" --recursive --on-error=continue "$root" 2>"$work/err")"
+    check "unreadable PATH: exit status" 1 $?
+    check "unreadable PATH: said once, with what to do" \
+        "vantrelle-cli: $root: Error 13: Permission denied (opening the folder)
+vantrelle-cli: permission denied: run as the owner of the files or as root" "$(cat "$work/err")"
+    chmod 755 "$root"
 else
     echo "note: not root; the refused-reset cases need to run as root"
 fi
@@ -181,11 +192,47 @@ check "bad --on-error: exit status" 2 $?
 "$cli" --help >"$work/out"
 check "--help: exit status" 0 $?
 check_contains "--help explains" "--on-error=continue" "$(cat "$work/out")"
-"$cli" --on-error=continue "$root/missing" >/dev/null 2>"$work/err"
+"$cli" --version >"$work/out"
+check "--version: exit status" 0 $?
+check_contains "--version" "vantrelle-cli (Vantrelle) 1.0" "$(cat "$work/out")"
+
+# --- PATHs that are no folder, several PATHs, Farsi -------------------------------------
+populate
+echo file >"$root/a-file"
+out="$("$cli" --on-error=continue "$root/missing" 2>"$work/err")"
 check "a missing folder: exit status" 1 $?
-check "a missing folder: the notice" "Error 2
-An error happened :
-No such file or directory (opening the folder)
-in File: $root/missing/" "$(sed '/^$/d' "$work/err")"
+check "a missing folder: one line" "vantrelle-cli: $root/missing: no such folder" \
+    "$(cat "$work/err")"
+check "a missing folder: no outcome" "" "$out"
+out="$("$cli" -r "$root/a-file" 2>"$work/err")"
+check "a file as PATH: exit status" 1 $?
+check "a file as PATH: one line" "vantrelle-cli: $root/a-file: not a folder" "$(cat "$work/err")"
+check "a file as PATH: no outcome" "" "$out"
+
+out="$("$cli" --on-error=stop "$root/one/" "$root/missing" "$root/one/two" 2>"$work/err")"
+check "several PATHs: the worst exit status" 1 $?
+check "several PATHs: an outcome for each folder" "$root/one/: $SUCCESS_TEXT
+$root/one/two: $SUCCESS_TEXT" "$out"
+check "several PATHs: each repaired" "0x0 0x0" \
+    "$(attr_of "$root/one/hidden.txt") $(attr_of "$root/one/two/system.dat")"
+
+populate
+out="$("$cli" --language=fa "$root" 2>"$work/err")"
+check "Farsi: exit status" 0 $?
+check "Farsi: the outcome" "$SUCCESS_TEXT_FA" "$out"
+
+# --- a read-only mount: said once, with what to do, and the repair stops ---------------------
+if ((EUID == 0)) && mountpoint -q "$root"; then
+    populate
+    mount -o remount,ro "$root"
+    out="$("$cli" --recursive --on-error=continue "$root" 2>"$work/err")"
+    check "read-only: exit status" 1 $?
+    check "read-only: outcome" "$ERRORS_TEXT" "$out"
+    check "read-only: two lines in all" 2 "$(wc -l <"$work/err")"
+    check_contains "read-only: the failure" "Error 30: Read-only file system" "$(cat "$work/err")"
+    check_contains "read-only: what to do" "vantrelle-cli: the volume is mounted read-only: remount it read-write" "$(cat "$work/err")"
+    mount -o remount,rw "$root"
+    check "read-only: nothing changed" 0x2 "$(attr_of "$root/hidden.txt")"
+fi
 
 finish

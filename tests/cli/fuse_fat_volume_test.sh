@@ -35,7 +35,10 @@ mounts+=("$mnt")
 out="$("$cli" --on-error=continue "$mnt" 2>"$work/err")"
 check "fusefat: exit status" 1 $?
 check "fusefat: outcome" "$ERRORS_TEXT" "$out"
-check "fusefat: one prompt per entry" 2 "$(grep -c '^An error happened :' "$work/err")"
+# The volume's failure, not the entry's: said once with what to do, and the repair stops.
+check "fusefat: said once" 1 "$(grep -c ': Error ' "$work/err")"
+check_contains "fusefat: what to do" "vantrelle-cli: the driver this volume is mounted with" \
+    "$(cat "$work/err")"
 check_contains "fusefat: the prompt says why" "FUSE driver of a FAT, exFAT or NTFS volume" \
     "$(cat "$work/err")"
 umount "$mnt" && mounts=()
@@ -50,7 +53,7 @@ if command -v mount.exfat-fuse >/dev/null && command -v mkfs.exfat >/dev/null &&
         echo two >"$mnt/entry.txt"
         out="$("$cli" --on-error=continue "$mnt" 2>"$work/err")"
         check "exfat-fuse: exit status" 1 $?
-        check "exfat-fuse: one prompt" 1 "$(grep -c '^An error happened :' "$work/err")"
+        check "exfat-fuse: said once" 1 "$(grep -c ': Error ' "$work/err")"
         check_contains "exfat-fuse: the prompt names the driver" "(fuseblk)" "$(cat "$work/err")"
         umount "$mnt" && mounts=()
     else

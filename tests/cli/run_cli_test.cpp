@@ -5,16 +5,24 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <sstream>
 
 #include "app/cli/check_update.h"
-#include "app/cli/console_message_box.h"
+#include "app/cli/console_repair_prompt.h"
 #include "support/memory_volume.h"
 
 namespace vantrelle::cli {
 namespace {
 
 using testing::MemoryVolume;
+
+#ifdef _WIN32
+constexpr int kNoSuchFolder = testing::kPathNotFound;
+#else
+constexpr int kNoSuchFolder = ENOENT;
+#endif
 
 constexpr const char* kSuccess = "All files fixed successfully.\n";
 constexpr const char* kErrors =
@@ -60,41 +68,78 @@ TEST_F(RunCliTest, NormalModeByDefaultRecursiveOnRequest) {
 }
 
 TEST_F(RunCliTest, AnErrorAnsweredFromInputEndsInTheErrorsTextAndStatusOne) {
-    volume.FailOn(testing::Op::SetAttr, "E:\\stick\\a", 1, testing::kAccessDenied,
-                  "Access is denied.");
+    volume.FailOn(testing::Op::SetAttr, "E:\\stick\\a", 1, testing::kNotReady,
+                  "The device is not ready.");
     Outcome run = RunWith(volume, {"--on-error=ask", "E:\\stick"}, "y\n");
     EXPECT_EQ(run.status, kExitErrors);
     EXPECT_EQ(run.out, kErrors);
     EXPECT_EQ(run.console,
-              "Error 5\nAn error happened :\nAccess is denied.\nin File: E:\\stick\\a\n"
-              "Do you want to continue fixing other files?\n[y/n] \n");
+              "Error 21\nAn error happened :\nThe device is not ready.\nin File: E:\\stick\\a\n"
+              "Do you want to continue fixing other files?\n[y/n/a] \n");
     EXPECT_EQ(volume.Attributes("E:\\stick\\d"), files::kDirectory);  // went on
 }
 
-TEST_F(RunCliTest, StopLeavesTheRestAndStillPrintsThePrompt) {
+TEST_F(RunCliTest, StopLeavesTheRestAndSaysTheFailureInOneLine) {
     volume.FailOn(testing::Op::GetFolder, "E:\\stick", 1, testing::kNotReady,
                   "The device is not ready.");
     Outcome run = RunWith(volume, {"--recursive", "--on-error=stop", "E:\\stick"});
     EXPECT_EQ(run.status, kExitErrors);
     EXPECT_EQ(run.out, kErrors);
-    EXPECT_EQ(run.console,
-              "Error 21\nAn error happened :\nThe device is not ready.\nin File: E:\\stick\\\n"
-              "Do you want to continue fixing other files?\n\n");
+    EXPECT_EQ(run.console, "vantrelle-cli: E:\\stick: Error 21: The device is not ready.\n");
     EXPECT_EQ(volume.Attributes("E:\\stick\\a"), files::kHidden | files::kSystem);
 }
 
-TEST_F(RunCliTest, ContinueGivesUpOnAStepThatKeepsFailingAtTheSameEntry) {
-    volume.FailOn(testing::Op::DirNext, "E:\\stick", 1, testing::kNotReady,
-                  "The device is not ready.", MemoryVolume::kEveryTime);
+TEST_F(RunCliTest, ContinueGivesUpOnAnEntryWhoseListingAndResetKeepFailing) {
+    // The listing gives ".", "..", "a", then fails for good with "a" current.
+    volume.FailOn(testing::Op::DirNext, "E:\\stick", 3, testing::kNotReady,
+                  "The device is not ready. (reading the folder)", MemoryVolume::kEveryTime);
+    volume.FailOn(testing::Op::SetAttr, "E:\\stick\\a", 2, testing::kNotReady,
+                  "The device is not ready. (resetting)", MemoryVolume::kEveryTime);
     Outcome run = RunWith(volume, {"--on-error=continue", "E:\\stick"});
     EXPECT_EQ(run.status, kExitErrors);
-    std::size_t prompts = 0;
-    for (std::size_t at = 0; (at = run.console.find("Error 21\n", at)) != std::string::npos; ++at) {
-        ++prompts;
-    }
-    EXPECT_EQ(prompts, static_cast<std::size_t>(ConsoleMessageBox::kSameFailureLimit));
-    EXPECT_NE(run.console.find("(the same error at the same entry 5 times in a row: answering no)"),
-              std::string::npos);
+    EXPECT_EQ(run.out, kErrors);
+    EXPECT_EQ(std::count(run.console.begin(), run.console.end(), '\n'),
+              ConsoleRepairPrompt::kFailureLimit + 1)
+        << run.console;
+    EXPECT_TRUE(run.console.ends_with("E:\\stick\\a: failed 5 times in a row: giving up\n"))
+        << run.console;
+}
+
+TEST_F(RunCliTest, SeveralPathsEachWithItsOutcomeAndTheWorstStatus) {
+    volume.AddFolder("E:\\clean", 0);
+    volume.AddFile("E:\\clean\\hidden", files::kHidden);
+    volume.FailOn(testing::Op::SetAttr, "E:\\stick\\a", 1, testing::kNotReady,
+                  "The device is not ready.");
+    volume.FailOn(testing::Op::DirStart, "E:\\gone", 1, kNoSuchFolder, "Not there.");
+    Outcome run = RunWith(volume, {"--on-error=continue", "E:\\gone", "E:\\stick", "E:\\clean"});
+    EXPECT_EQ(run.status, kExitErrors);
+    EXPECT_EQ(run.out, std::string("E:\\stick: ") + kErrors + "E:\\clean: " + kSuccess);
+    EXPECT_EQ(run.console,
+              "vantrelle-cli: E:\\gone: no such folder\n"
+              "vantrelle-cli: E:\\stick\\a: Error 21: The device is not ready.\n");
+    EXPECT_EQ(volume.Attributes("E:\\clean\\hidden"), files::kNormal);
+
+    volume.FailOn(testing::Op::DirStart, "E:\\gone", 2, kNoSuchFolder, "Not there.");
+    Outcome alone = RunWith(volume, {"E:\\gone"});
+    EXPECT_EQ(alone.status, kExitErrors);
+    EXPECT_EQ(alone.out, "");
+}
+
+TEST_F(RunCliTest, FarsiOutcomeTexts) {
+    Outcome clean = RunWith(volume, {"--language=fa", "E:\\stick"});
+    EXPECT_EQ(clean.out, reinterpret_cast<const char*>(
+                             u8"\u062a\u0645\u0627\u0645 \u0641\u0627\u064a\u0644 \u0647\u0627 "
+                             u8"\u0628\u0627 \u0645\u0648\u0641\u0642\u064a\u062a "
+                             u8"\u062a\u0631\u0645\u064a\u0645 \u0634\u062f\u0646\u062f.\n"));
+    volume.FailOn(testing::Op::SetAttr, "E:\\stick\\a", 1, testing::kNotReady, "Not ready.");
+    Outcome failed = RunWith(volume, {"--language", "fa", "--on-error=continue", "E:\\stick"});
+    EXPECT_EQ(failed.status, kExitErrors);
+    // The errors text begins "بررسي فايل ها به پايان رسيد"; the prompts stay English.
+    EXPECT_TRUE(failed.out.starts_with(reinterpret_cast<const char*>(
+        u8"\u0628\u0631\u0631\u0633\u064a \u0641\u0627\u064a\u0644 \u0647\u0627 \u0628\u0647 "
+        u8"\u067e\u0627\u064a\u0627\u0646 \u0631\u0633\u064a\u062f")))
+        << failed.out;
+    EXPECT_NE(failed.console.find("Error 21: Not ready."), std::string::npos);
 }
 
 TEST_F(RunCliTest, UsageErrorsAndHelpTouchNothing) {
@@ -106,6 +151,10 @@ TEST_F(RunCliTest, UsageErrorsAndHelpTouchNothing) {
     Outcome help = RunWith(volume, {"--help", "E:\\stick"});
     EXPECT_EQ(help.status, kExitSuccess);
     EXPECT_NE(help.out.find("--on-error=ask"), std::string::npos);
+
+    Outcome version = RunWith(volume, {"-V"});
+    EXPECT_EQ(version.status, kExitSuccess);
+    EXPECT_TRUE(version.out.starts_with("vantrelle-cli (Vantrelle) 1.0\n"));
     EXPECT_TRUE(volume.set_attr_calls().empty());
 }
 

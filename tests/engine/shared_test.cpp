@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/repair_error_prompt.h"
 #include "engine/repair_result.h"
 #include "engine/reserved_names.h"
 #include "support/scripted_message_box.h"
+#include "windows/repair_error_prompt.h"
 
 namespace vantrelle::engine {
 namespace {
@@ -34,9 +34,11 @@ TEST(RepairErrorPrompt, QuestionFormHasFourLinesStyle20AndGoesOnOnlyOnYes) {
     ScriptedMessageBox box{ui::vbYes, ui::vbNo, ui::vbCancel};
     const files::Error error{5, "Access is denied."};
 
-    EXPECT_TRUE(RepairErrorPrompt(box, PromptForm::Question, error, "E:\\docs", '\\', "a.txt"));
-    EXPECT_FALSE(RepairErrorPrompt(box, PromptForm::Question, error, "E:\\docs", '\\', "a.txt"));
-    EXPECT_FALSE(RepairErrorPrompt(box, PromptForm::Question, error, "E:\\docs", '\\', "a.txt"));
+    const std::string folder = "E:\\docs", entry = "a.txt";
+    const RepairFailure failure{error, folder, '\\', entry, PromptForm::Question};
+    EXPECT_EQ(windows::RepairErrorPrompt(box, failure), PromptAnswer::GoOn);
+    EXPECT_EQ(windows::RepairErrorPrompt(box, failure), PromptAnswer::Stop);
+    EXPECT_EQ(windows::RepairErrorPrompt(box, failure), PromptAnswer::Stop);
 
     const ShownBox expected{
         "An error happened :\r\nAccess is denied.\r\nin File: E:\\docs\\a.txt\r\n"
@@ -52,7 +54,9 @@ TEST(RepairErrorPrompt, NoticeFormHasThreeLinesStyle16AndNeverGoesOn) {
     ScriptedMessageBox box{ui::vbYes};
     const files::Error error{21, "The device is not ready."};
 
-    EXPECT_FALSE(RepairErrorPrompt(box, PromptForm::Notice, error, "F:\\", '\\', ""));
+    const std::string folder = "F:\\", no_entry;
+    EXPECT_EQ(windows::RepairErrorPrompt(box, {error, folder, '\\', no_entry, PromptForm::Notice}),
+              PromptAnswer::Stop);
 
     ASSERT_EQ(box.shown().size(), 1u);
     EXPECT_EQ(box.shown()[0],
@@ -64,7 +68,8 @@ TEST(RepairErrorPrompt, UsesTheBackendSeparatorAndPrintsNegativeNumbersPlainly) 
     ScriptedMessageBox box{ui::vbNo};
     const files::Error error{-2147024891, "Access is denied."};
 
-    RepairErrorPrompt(box, PromptForm::Question, error, "/media/usb", '/', "x");
+    const std::string folder = "/media/usb", entry = "x";
+    windows::RepairErrorPrompt(box, {error, folder, '/', entry, PromptForm::Question});
 
     ASSERT_EQ(box.shown().size(), 1u);
     EXPECT_EQ(box.shown()[0].title, "Error -2147024891");

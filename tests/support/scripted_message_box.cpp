@@ -4,6 +4,8 @@
 
 #include <ostream>
 
+#include "windows/repair_error_prompt.h"
+
 namespace vantrelle::testing {
 
 namespace {
@@ -48,6 +50,10 @@ int ScriptedMessageBox::MsgBox(const std::string& text, int style, const std::st
     const int answer = answers_.front();
     answers_.pop_front();
     return answer;
+}
+
+engine::PromptAnswer ScriptedMessageBox::Failed(const engine::RepairFailure& failure) {
+    return windows::RepairErrorPrompt(*this, failure);
 }
 
 void PrintTo(const ShownBox& box, std::ostream* os) {

@@ -59,3 +59,4 @@ finish() {
 
 readonly SUCCESS_TEXT="All files fixed successfully."
 readonly ERRORS_TEXT="File procceing is complete. but it seems there have been some errors , some files may have remain hidden."
+readonly SUCCESS_TEXT_FA="تمام فايل ها با موفقيت ترميم شدند."

@@ -14,13 +14,20 @@ enum class OnError {
 };
 
 struct CommandLine {
-    enum class Action { Repair, CheckUpdate, Help, UsageError } action = Action::UsageError;
+    enum class Action {
+        Repair,
+        CheckUpdate,
+        Help,
+        Version,
+        UsageError
+    } action = Action::UsageError;
     bool recursive = false;
     OnError on_error = OnError::Ask;
-    std::string path;
-    // For CheckUpdate: where from (empty: the built-in address) and the message language.
-    std::string update_url;
+    std::vector<std::string> paths;  // for Repair: each repaired in turn
+    // The language of the outcome texts and of the update verdict.
     bool farsi = false;
+    // For CheckUpdate: where from (empty: the built-in address).
+    std::string update_url;
     std::string problem;  // for UsageError: what is wrong, in one line
 };
 
@@ -32,5 +39,8 @@ std::string UsageLines();
 
 // The text of --help.
 std::string UsageText();
+
+// The text of --version.
+std::string VersionText();
 
 }  // namespace vantrelle::cli

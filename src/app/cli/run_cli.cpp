@@ -1,49 +1,58 @@
 #include "app/cli/run_cli.h"
 
+#include <algorithm>
+
 #include "app/cli/check_update.h"
 #include "app/cli/command_line.h"
-#include "app/cli/console_message_box.h"
+#include "app/cli/console_repair_prompt.h"
+#include "app/cli/terminal_text.h"
 #include "engine/fix_folder.h"
 #include "engine/fix_folder_tree.h"
+#include "windows/outcome_texts.h"
 
 namespace vantrelle::cli {
-
-namespace {
-
-// The main window's English outcome texts.
-constexpr const char* kSuccessText = "All files fixed successfully.";
-constexpr const char* kErrorsText =
-    "File procceing is complete. but it seems there have been some errors , some files may "
-    "have remain hidden.";
-
-}  // namespace
 
 int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std::istream& answers,
            std::ostream& out, std::ostream& console, bool utf8_terminal) {
     const CommandLine line = ParseCommandLine(arguments);
-    if (line.action == CommandLine::Action::Help) {
-        out << UsageText();
-        return kExitSuccess;
-    }
-    if (line.action == CommandLine::Action::UsageError) {
-        console << "vantrelle-cli: " << ForTerminal(line.problem, utf8_terminal) << "\n"
-                << UsageLines() << "Try 'vantrelle-cli --help' for more information.\n";
-        return kExitUsage;
+    switch (line.action) {
+        case CommandLine::Action::Help:
+            out << UsageText();
+            return kExitSuccess;
+        case CommandLine::Action::Version:
+            out << VersionText();
+            return kExitSuccess;
+        case CommandLine::Action::UsageError:
+            console << "vantrelle-cli: " << ForTerminal(line.problem, utf8_terminal) << "\n"
+                    << UsageLines() << "Try 'vantrelle-cli --help' for more information.\n";
+            return kExitUsage;
+        case CommandLine::Action::CheckUpdate:
+            return CheckUpdate(line, out, console);
+        case CommandLine::Action::Repair:
+            break;
     }
 
-    if (line.action == CommandLine::Action::CheckUpdate) {
-        return CheckUpdate(line, out, console);
+    const Language language = line.farsi ? Language::Farsi : Language::English;
+    ConsoleRepairPrompt prompt(line.on_error, answers, console, utf8_terminal);
+    int status = kExitSuccess;
+    for (const std::string& path : line.paths) {
+        prompt.Begin(path);
+        const engine::RepairResult result = line.recursive ? engine::FixFolderTree(path, fs, prompt)
+                                                           : engine::FixFolder(path, fs, prompt);
+        const bool clean = result == engine::kNoError;
+        status = std::max(status, clean ? kExitSuccess : kExitErrors);
+        if (prompt.NoFolder()) {
+            continue;
+        }
+        // With several PATHs each outcome says which it is of.
+        if (line.paths.size() > 1) {
+            out << OneLineForTerminal(path, utf8_terminal) << ": ";
+        }
+        // The texts are the program's own UTF-8, whatever the terminal's locale.
+        out << (clean ? windows::SuccessText(language) : windows::ErrorText(language)) << "\n";
+        out.flush();
     }
-
-    ConsoleMessageBox box(line.on_error, answers, console, utf8_terminal);
-    const engine::RepairResult result = line.recursive ? engine::FixFolderTree(line.path, fs, box)
-                                                       : engine::FixFolder(line.path, fs, box);
-    if (result == engine::kNoError) {
-        out << kSuccessText << "\n";
-        return kExitSuccess;
-    }
-    out << kErrorsText << "\n";
-    return kExitErrors;
+    return status;
 }
 
 }  // namespace vantrelle::cli

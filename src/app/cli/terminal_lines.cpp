@@ -1,5 +1,5 @@
 #include "app/cli/check_update.h"
-#include "app/cli/console_message_box.h"
+#include "app/cli/terminal_text.h"
 
 namespace vantrelle::cli {
 

@@ -1,4 +1,4 @@
-#include "app/cli/console_message_box.h"
+#include "app/cli/terminal_text.h"
 
 #include <cstdio>
 #include <string_view>
@@ -94,93 +94,14 @@ std::string Escaped(std::string_view text, bool utf8, bool line_breaks) {
     return out;
 }
 
-std::string Lowered(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) {
-        return std::string();
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 }  // namespace
 
 std::string ForTerminal(const std::string& text, bool utf8) {
     return Escaped(text, utf8, true);
 }
 
-std::string PromptForTerminal(const std::string& text, bool utf8) {
-    constexpr std::string_view kFileLine = "\r\nin File: ";
-    constexpr std::string_view kQuestion = "\r\nDo you want to continue fixing other files?";
-    const std::size_t file = text.find(kFileLine);
-    if (file == std::string::npos) {
-        return ForTerminal(text, utf8);
-    }
-    std::string_view name = std::string_view(text).substr(file + kFileLine.size());
-    std::string_view question;
-    if (name.ends_with(kQuestion)) {
-        question = kQuestion;
-        name.remove_suffix(kQuestion.size());
-    }
-    return Escaped(std::string_view(text).substr(0, file + kFileLine.size()), utf8, true) +
-           Escaped(name, utf8, false) + Escaped(question, utf8, true);
-}
-
-int ConsoleMessageBox::MsgBox(const std::string& text, int style, const std::string& title) {
-    console_ << Escaped(title, utf8_, false) << '\n' << PromptForTerminal(text, utf8_) << '\n';
-    int answer = ui::vbOK;
-    if ((style & 0x7) == ui::vbYesNo) {
-        const std::string question = title + '\n' + text;
-        same_in_a_row_ = question == last_question_ ? same_in_a_row_ + 1 : 1;
-        last_question_ = question;
-        switch (policy_) {
-            case OnError::Ask:
-                answer = AskYesNo();
-                break;
-            case OnError::Continue:
-                answer = ui::vbYes;
-                if (same_in_a_row_ >= kSameFailureLimit) {
-                    console_ << "(the same error at the same entry " << same_in_a_row_
-                             << " times in a row: answering no)";
-                    answer = ui::vbNo;
-                }
-                break;
-            case OnError::Stop:
-                answer = ui::vbNo;
-                break;
-        }
-    }
-    console_ << '\n';
-    console_.flush();
-    return answer;
-}
-
-int ConsoleMessageBox::AskYesNo() {
-    for (;;) {
-        console_ << "[y/n] ";
-        console_.flush();
-        std::string line;
-        if (!std::getline(answers_, line)) {
-            console_ << "\n(end of input: no)";
-            return ui::vbNo;
-        }
-        const std::string answer = Lowered(Trimmed(line));
-        if (answer == "y" || answer == "yes") {
-            return ui::vbYes;
-        }
-        if (answer == "n" || answer == "no") {
-            return ui::vbNo;
-        }
-        console_ << "Please answer y or n.\n";
-    }
+std::string OneLineForTerminal(const std::string& text, bool utf8) {
+    return Escaped(text, utf8, false);
 }
 
 }  // namespace vantrelle::cli

@@ -1,0 +1,36 @@
+#pragma once
+
+// How a repair routine reports a failed step and learns whether to go on. The engine
+// only describes the failure; the desktop program words it in a message box, the
+// command line on its console.
+
+#include <string>
+
+#include "platform/files/result.h"
+
+namespace vantrelle::engine {
+
+enum class PromptForm {
+    Question,  // the answer decides whether the routine goes on
+    Notice,    // the routine stops whatever the answer
+};
+
+enum class PromptAnswer { GoOn, Stop };
+
+struct RepairFailure {
+    const files::Error& error;
+    const std::string& folder;  // the path given to the routine, or to this level of a walk
+    char separator;             // the file system's, between `folder` and `entry`
+    const std::string& entry;   // the entry concerned; empty when none is
+    PromptForm form;
+};
+
+class RepairPrompt {
+  public:
+    virtual ~RepairPrompt() = default;
+
+    // Called once per failure, after the result has taken its number.
+    virtual PromptAnswer Failed(const RepairFailure& failure) = 0;
+};
+
+}  // namespace vantrelle::engine
