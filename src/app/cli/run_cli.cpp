@@ -3,6 +3,7 @@
 #include "app/cli/check_update.h"
 #include "app/cli/command_line.h"
 #include "app/cli/console_message_box.h"
+#include "app/cli/offline_target.h"
 #include "engine/fix_folder.h"
 #include "engine/fix_folder_tree.h"
 
@@ -35,9 +36,21 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
         return CheckUpdate(line, out, console);
     }
 
+    // An unmounted device is repaired through its own volume, or refused before anything
+    // is read of it as a folder.
+    auto offline = OpenOfflineTarget(line.path);
+    if (offline && !offline->ok()) {
+        console << "vantrelle-cli: " << ForTerminal(line.path, utf8_terminal) << ": "
+                << ForTerminal(offline->error().description, utf8_terminal) << "\n";
+        out << kErrorsText << "\n";
+        return kExitErrors;
+    }
+    files::FileSystem& target = offline ? *offline->value() : fs;
+
     ConsoleMessageBox box(line.on_error, answers, console, utf8_terminal);
-    const engine::RepairResult result = line.recursive ? engine::FixFolderTree(line.path, fs, box)
-                                                       : engine::FixFolder(line.path, fs, box);
+    const engine::RepairResult result = line.recursive
+                                            ? engine::FixFolderTree(line.path, target, box)
+                                            : engine::FixFolder(line.path, target, box);
     if (result == engine::kNoError) {
         out << kSuccessText << "\n";
         return kExitSuccess;

@@ -1,0 +1,20 @@
+#pragma once
+
+// Block devices and image files on Linux, opened only when no one has them mounted.
+
+#include <memory>
+#include <string>
+
+#include "platform/files/offline/block_device.h"
+
+namespace vantrelle::files::offline {
+
+// Whether `path` names a block device or a regular file, which the offline repair takes.
+bool NamesDeviceOrImage(const std::string& path);
+
+// Opens `path` for reading and writing. A block device is claimed exclusively (O_EXCL),
+// which fails while anything has it mounted; an image file is refused while a mount or a
+// loop device uses it. Writes are flushed with fdatasync.
+Result<std::unique_ptr<BlockDevice>> OpenUnmountedDevice(const std::string& path);
+
+}  // namespace vantrelle::files::offline
