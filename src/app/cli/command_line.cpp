@@ -124,6 +124,13 @@ std::string UsageText() {
         "  --help              show this text\n"
 #endif
         "\n"
+#ifndef _WIN32
+        "PATH may also be an unmounted FAT12/16/32 or exFAT block device or image file\n"
+        "(/dev/sdb1, stick.img), repaired through the volume's own bytes; DEVICE:/FOLDER\n"
+        "names a folder inside it (/dev/sdb1:/Docs). A device that is mounted or marked\n"
+        "dirty is refused, and nothing is written.\n"
+        "\n"
+#endif
         "Each error is shown on standard error. At the end the outcome is printed on\n"
         "standard output. Exit status: 0 when every entry was reset, 1 when there was\n"
         "an error, 2 when the command line is wrong.\n";

@@ -129,7 +129,10 @@ class FatSetDecoder {
         const std::uint32_t cluster =
             (fat32_ ? std::uint32_t{Le16(&slot[20])} << 16 : 0) | Le16(&slot[26]);
         entry.contents = FolderPlace{FolderPlace::Kind::Chain, cluster, 0};
-        if (entry.directory && !entry.dot && cluster == 0) {
+        if (slot[0] == '.' && !entry.dot) {
+            // Only "." and ".." begin with a dot; anything else is damage, left alone.
+            entry.broken = Inconsistent(format_, "a short name begins with a dot");
+        } else if (entry.directory && !entry.dot && cluster == 0) {
             entry.broken = Inconsistent(format_, "the folder '" + entry.name + "' has no cluster");
         }
         return entry;
