@@ -11,12 +11,17 @@
 # folders of 100 files; FUSE makes a larger one slow to build). With --vfat, it follows
 # on a FAT32 image of 10,000 entries through the kernel's vfat driver in User-mode Linux,
 # both programs timed inside UML.
-#   bench/run.sh [ROUNDS] [--ntfs|--vfat]   (default 7; needs root for the tmpfs, else /dev/shm)
+# With --offline (after --vfat, or alone), the offline repair of an unmounted FAT32 and
+# exFAT image of 10,000 entries (made by mtools and exfat-fuse, hidden by mattrib and
+# exfat_attributes.py) is timed on the host, beside the mounted vfat repair in UML.
+#   bench/run.sh [ROUNDS] [--ntfs|--vfat] [--offline]   (default 7; needs root for the tmpfs, else /dev/shm)
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 rounds="${1:-7}"
 volume="${2:-}"
+offline=""
+[[ " $* " == *" --offline "* ]] && offline=yes
 
 "$root/scripts/setup.sh"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -182,5 +187,55 @@ EOF
         ratio_median="$(awk '{ printf "%.3f\n", $2 / ($3 > 0 ? $3 : 1) }' <<<"$rows" | median)"
         echo "floor '$form', $rounds paired rounds: vantrelle-cli median ${cli_median} ms," \
             "floor median ${floor_median} ms, ratio (median of pairs) ${ratio_median}"
+        vfat_cli_median="$cli_median"
+    done
+fi
+
+if [[ -n "$offline" ]]; then
+    export MTOOLS_SKIP_CHECK=1
+    attributes="$root/tests/platform/files/offline/exfat_attributes.py"
+    source_tree="$work/offline-tree"
+    mkdir "$source_tree"
+    "$floor" populate "$source_tree" 100 100 >/dev/null
+    fat_image="$work/offline-fat32.img"
+    truncate -s 256M "$fat_image"
+    mkfs.vfat -F 32 -n BENCH "$fat_image" >/dev/null
+    mcopy -s -i "$fat_image" "$source_tree"/* ::/
+    exfat_image="$work/offline-exfat.img"
+    truncate -s 256M "$exfat_image"
+    mkfs.exfat "$exfat_image" >/dev/null
+    loop="$(losetup -f --show "$exfat_image")"
+    mkdir "$work/exfat"
+    mount.exfat-fuse "$loop" "$work/exfat"
+    cp -r "$source_tree"/* "$work/exfat/"
+    umount "$work/exfat"
+    losetup -d "$loop"
+    offline_round() {  # HIDE-COMMAND... : hides, then prints the repair's wall time in ms
+        "$@" >/dev/null
+        sync
+        local start end
+        start="$(now)"
+        "$cli" --recursive --on-error=continue "$image" >/dev/null
+        end="$(now)"
+        echo $(((end - start) / 1000000))
+    }
+    echo "tree: 100 folders of 100 files = 10,100 entries, unmounted images, Hidden and System"
+    for format in FAT32 exFAT; do
+        samples=()
+        for ((round = 1; round <= rounds; round++)); do
+            if [[ "$format" == FAT32 ]]; then
+                image="$fat_image"
+                samples+=("$(offline_round mattrib -i "$fat_image" +h +s -/ "::/*")")
+            else
+                image="$exfat_image"
+                samples+=("$(offline_round python3 "$attributes" hide-all "$exfat_image")")
+            fi
+        done
+        offline_median="$(printf '%s\n' "${samples[@]}" | median)"
+        line="offline $format, $rounds rounds: vantrelle-cli median ${offline_median} ms"
+        if [[ -n "${vfat_cli_median:-}" ]]; then
+            line+=", mounted vfat in UML ${vfat_cli_median} ms, ratio $(awk -v a="$offline_median" -v b="$vfat_cli_median" 'BEGIN { printf "%.3f", a / (b > 0 ? b : 1) }')"
+        fi
+        echo "$line"
     done
 fi

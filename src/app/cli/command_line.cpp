@@ -177,6 +177,13 @@ std::string UsageText() {
 #endif
         "  -V, --version       show the version\n"
         "\n"
+#ifndef _WIN32
+        "PATH may also be an unmounted FAT12/16/32 or exFAT block device or image file\n"
+        "(/dev/sdb1, stick.img), repaired through the volume's own bytes; DEVICE:/FOLDER\n"
+        "names a folder inside it (/dev/sdb1:/Docs). A device that is mounted or marked\n"
+        "dirty is refused, and nothing is written.\n"
+        "\n"
+#endif
         "An option's value may also follow it as the next argument (--on-error stop).\n"
         "Errors are shown on standard error: when no one is asked, one line each,\n"
         "'vantrelle-cli: PATH: Error N: reason'. An error of the whole volume (read-only,\n"

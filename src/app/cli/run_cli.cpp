@@ -5,6 +5,7 @@
 #include "app/cli/check_update.h"
 #include "app/cli/command_line.h"
 #include "app/cli/console_repair_prompt.h"
+#include "app/cli/offline_target.h"
 #include "app/cli/terminal_text.h"
 #include "engine/fix_folder.h"
 #include "engine/fix_folder_tree.h"
@@ -36,21 +37,46 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
     ConsoleRepairPrompt prompt(line.on_error, answers, console, utf8_terminal);
     int status = kExitSuccess;
     for (const std::string& path : line.paths) {
+        // With several PATHs each outcome says which it is of.
+        auto tell_outcome = [&](bool clean) {
+            if (line.paths.size() > 1) {
+                out << OneLineForTerminal(path, utf8_terminal) << ": ";
+            }
+            // The texts are the program's own UTF-8, whatever the terminal's locale.
+            out << (clean ? windows::SuccessText(language) : windows::ErrorText(language)) << "\n";
+            out.flush();
+        };
+        auto tell_failure = [&](const std::string& why) {
+            console << "vantrelle-cli: " << OneLineForTerminal(path, utf8_terminal) << ": "
+                    << OneLineForTerminal(why, utf8_terminal) << "\n";
+        };
+
+        // An unmounted device is repaired through its own volume, or refused before
+        // anything is read of it as a folder.
+        auto offline = OpenOfflineTarget(path);
+        if (offline && !offline->ok()) {
+            tell_failure(offline->error().description);
+            status = std::max(status, kExitErrors);
+            tell_outcome(false);
+            continue;
+        }
+        files::FileSystem& target = offline ? *offline->value() : fs;
+
         prompt.Begin(path);
-        const engine::RepairResult result = line.recursive ? engine::FixFolderTree(path, fs, prompt)
-                                                           : engine::FixFolder(path, fs, prompt);
-        const bool clean = result == engine::kNoError;
+        const engine::RepairResult result = line.recursive
+                                                ? engine::FixFolderTree(path, target, prompt)
+                                                : engine::FixFolder(path, target, prompt);
+        bool clean = result == engine::kNoError;
+        if (auto flushed = target.Flush(); !flushed) {
+            tell_failure("Error " + std::to_string(flushed.error().number) + ": " +
+                         flushed.error().description);
+            clean = false;
+        }
         status = std::max(status, clean ? kExitSuccess : kExitErrors);
         if (prompt.NoFolder()) {
             continue;
         }
-        // With several PATHs each outcome says which it is of.
-        if (line.paths.size() > 1) {
-            out << OneLineForTerminal(path, utf8_terminal) << ": ";
-        }
-        // The texts are the program's own UTF-8, whatever the terminal's locale.
-        out << (clean ? windows::SuccessText(language) : windows::ErrorText(language)) << "\n";
-        out.flush();
+        tell_outcome(clean);
     }
     return status;
 }

@@ -123,6 +123,11 @@ class FileSystem {
     virtual Status SetAttr(const Entry& entry, std::uint32_t attributes) = 0;
 
     virtual Result<std::unique_ptr<FileSystemObject>> CreateFileSystemObject() = 0;
+
+    // Makes the resets so far durable before the outcome is told: a file system that
+    // writes a volume's own bytes writes through the system's cache and flushes once
+    // here; where the system keeps the attributes itself, there is nothing to do.
+    virtual Status Flush() { return Done{}; }
 };
 
 // The file system of the platform the program runs on.
