@@ -4,6 +4,8 @@
 #include <string_view>
 #include <variant>
 
+#include "vantrelle_version.h"
+
 namespace vantrelle::update {
 
 // The version built into the program. Versions are texts and are only ever compared
@@ -12,7 +14,7 @@ struct Version {
     std::string_view major;
     std::string_view minor;
 };
-inline constexpr Version CurrentVersion{"1", "0"};
+inline constexpr Version CurrentVersion{VANTRELLE_VERSION_MAJOR_TEXT, VANTRELLE_VERSION_MINOR_TEXT};
 
 // The outcome of one update check. Texts are UTF-8.
 struct UpToDate {

@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "update/site.h"
+#include "vantrelle_version.h"
 
 namespace vantrelle::update {
 
@@ -22,10 +23,10 @@ struct Texts {
 };
 
 constexpr Texts kEnglish{
-    "Your Application is up to date (Version 1.0)",
+    "Your Application is up to date (Version " VANTRELLE_VERSION ")",
     "There in a new version available (Version ",
     " )\r"
-    "You are using version 1.0\r\n"
+    "You are using version " VANTRELLE_VERSION "\r\n"
     "To download update go to: ",
     "Problem on Data recevied from server.\r\n"
     "Please check if ",
@@ -35,10 +36,10 @@ constexpr Texts kEnglish{
 };
 
 constexpr Texts kFarsi{
-    "شما از آخرين نسخه برنامه استفاده مي کنيد ( نسخه 1.0)",
+    "شما از آخرين نسخه برنامه استفاده مي کنيد ( نسخه " VANTRELLE_VERSION ")",
     "نسخه جديد از برنامه آماده شده (نسخه ",
     " )\r"
-    "شما از نسخه 1.0 استفاده مي کنيد"
+    "شما از نسخه " VANTRELLE_VERSION " استفاده مي کنيد"
     "\r\n"
     "براي دريافت نسخه جديد به آدرس فوق مراجعه کنيد : ",
     "در اطلاعات دريافتي از سرور ايرادي وجود دارد"

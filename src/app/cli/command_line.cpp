@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/cli/check_update.h"
+#include "vantrelle_version.h"
 
 namespace vantrelle::cli {
 

@@ -79,6 +79,10 @@ class AsyncProperty {
     TransferFailure failure_ = TransferFailure::kNone;
 };
 
+// Redirects followed, on every platform: enough for a moved site, an http-to-https move
+// and a language or mirror hop; a chain longer than that is a loop or a misconfiguration.
+inline constexpr int kMaxRedirects = 5;
+
 struct TransferLimits {
     std::size_t max_body_bytes = 1024 * 1024;
     // Without any progress (connecting, headers, body bytes) for this long, a transfer fails.

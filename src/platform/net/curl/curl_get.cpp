@@ -1,4 +1,5 @@
 #include "platform/net/curl/curl_get.h"
+#include "vantrelle_version.h"
 
 #include <curl/curl.h>
 
@@ -224,7 +225,7 @@ Easy MakeRequest(const std::string& url, curl_slist* headers, Hop& hop) {
     // No proxy, whatever the environment says.
     curl_easy_setopt(e, CURLOPT_PROXY, "");
     curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(hop.limits.max_body_bytes));
-    curl_easy_setopt(e, CURLOPT_USERAGENT, "Vantrelle/1.0");
+    curl_easy_setopt(e, CURLOPT_USERAGENT, "Vantrelle/" VANTRELLE_VERSION);
     curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &OnHeader);
     curl_easy_setopt(e, CURLOPT_HEADERDATA, &hop);

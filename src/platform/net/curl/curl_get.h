@@ -14,9 +14,6 @@ namespace vantrelle::net {
 // Caps on what a server may send before the body of its final reply.
 inline constexpr std::size_t kMaxHeaderBlockBytes = 64 * 1024;  // per reply, interim or not
 inline constexpr int kMaxInterimReplies = 8;                    // 1xx replies before a final one
-// Enough for a moved site, an http-to-https move and a language or mirror hop; a chain
-// longer than that is a loop or a misconfiguration.
-inline constexpr int kMaxRedirects = 5;
 
 // Fetches `url`, following redirects itself. Each hop is one request on a connection of its
 // own, never sent again. Once `abandoned` is set, returns soon with kConnection and leaves

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/files/win32/wtf8.h"
+#include "vantrelle_version.h"
 
 namespace vantrelle::net {
 
@@ -22,7 +23,6 @@ using std::chrono::milliseconds;
 
 // Enough for a moved site, an http-to-https move and a language or mirror hop; a chain
 // longer than that is a loop or a misconfiguration.
-constexpr int kMaxRedirects = 5;
 constexpr UINT kDelivered = WM_APP + 1;
 constexpr wchar_t kSinkClass[] = L"VantrelleDownloadSink";
 
@@ -135,7 +135,7 @@ class Transfer {
 
   private:
     TransferFailure Fetch() {
-        session_.Reset(WinHttpOpen(L"Vantrelle/1.0", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+        session_.Reset(WinHttpOpen(L"Vantrelle/" VANTRELLE_VERSION, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                    WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
         if (session_.get() == nullptr) {
             return TransferFailure::kConnection;
