@@ -323,6 +323,78 @@ TEST_F(Win32FileSystemTest, TheFolderModelHoldsEveryMemberButNeverTheDots) {
     EXPECT_EQ(root_folder.value()->Name().value(), "");
 }
 
+// Another object takes the name of an entry after it was listed: the new one is left as
+// it is and the old one is not reported as reset.
+TEST_F(Win32FileSystemTest, AnEntryReplacedSinceItWasListedIsRefusedAndLeftAlone) {
+    MakeFile(At(L"file"), FILE_ATTRIBUTE_HIDDEN);
+    MakeFolder(At(L"folder"), FILE_ATTRIBUTE_HIDDEN);
+    MakeFile(At(L"folder\\inner"), FILE_ATTRIBUTE_HIDDEN);
+    // Both exist at once, so that the replacement has a file id of its own.
+    auto replace = [&](const std::wstring& name, bool folder) {
+        if (folder) {
+            MakeFolder(At(name + L".new"), FILE_ATTRIBUTE_HIDDEN);
+            MakeFile(At(name + L".new\\inner"), FILE_ATTRIBUTE_HIDDEN);
+        } else {
+            MakeFile(At(name + L".new"), FILE_ATTRIBUTE_HIDDEN);
+        }
+        ASSERT_TRUE(MoveFileW(Long(At(name)).c_str(), Long(At(name + L".old")).c_str()));
+        ASSERT_TRUE(MoveFileW(Long(At(name + L".new")).c_str(), Long(At(name)).c_str()));
+    };
+    auto refused = [](const Status& status) {
+        return !status.ok() && status.error().number == ERROR_FILE_INVALID &&
+               !status.error().description.empty();
+    };
+
+    auto listed = fs->Dir(Utf8At(L""), kEverything);
+    while (listed.value().name != "file") {
+        listed = fs->Dir();
+    }
+    replace(L"file", false);
+    EXPECT_TRUE(refused(fs->SetAttr(*listed.value().entry, kNormal)));
+    EXPECT_EQ(Attributes(At(L"file")) & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
+
+    auto object_model = std::move(fs->CreateFileSystemObject().value());
+    auto top = std::move(object_model->GetFolder(Utf8(root)).value());
+    auto folders = std::move(top->SubFolders().value()->Enumerate().value());
+    auto folder = std::move(folders->Next().value());
+    ASSERT_EQ(folder->Name().value(), "folder");
+    replace(L"folder", true);
+    EXPECT_TRUE(refused(fs->SetAttr(*folder, kNormal)));
+    auto entered = object_model->GetFolder(*folder);
+    ASSERT_FALSE(entered.ok());
+    EXPECT_EQ(entered.error().number, ERROR_FILE_INVALID);
+    EXPECT_EQ(Attributes(At(L"folder")) & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(Attributes(At(L"folder\\inner")) & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
+}
+
+// The walk keeps only the folders it used last open: after a branch deeper than that,
+// the folders above are opened again from the named folder, each checked on the way.
+TEST_F(Win32FileSystemTest, AWalkDeeperThanTheFoldersKeptOpenReachesEveryFolder) {
+    MakeFolder(At(L"top"));
+    MakeFolder(At(L"top\\mid"), FILE_ATTRIBUTE_HIDDEN);
+    std::vector<std::wstring> entries{L"top\\mid"};
+    for (const wchar_t* branch : {L"top\\mid\\a", L"top\\mid\\b"}) {
+        std::wstring level = branch;
+        MakeFolder(At(level), kHiddenSystem);
+        entries.push_back(level);
+        for (int depth = 0; depth < 20; ++depth) {
+            MakeFile(At(level + L"\\file"), kHiddenSystem);
+            entries.push_back(level + L"\\file");
+            level += L"\\d";
+            MakeFolder(At(level), kHiddenSystem);
+            entries.push_back(level);
+        }
+    }
+    MakeFile(At(L"top\\mid\\z"), FILE_ATTRIBUTE_HIDDEN);
+    entries.push_back(L"top\\mid\\z");
+
+    ScriptedMessageBox box;
+    EXPECT_EQ(engine::FixFolderTree(Utf8At(L"top"), *fs, box), engine::kNoError);
+    for (const auto& entry : entries) {
+        EXPECT_TRUE(IsNormal(At(entry))) << Utf8(entry);
+    }
+}
+
 TEST_F(Win32FileSystemTest, RelativeAndDriveRelativePathsWork) {
     MakeFolder(At(L"sub"));
     MakeFile(At(L"sub\\f"), FILE_ATTRIBUTE_HIDDEN);
