@@ -142,20 +142,25 @@ Result<DWORD> AttributesOf(HANDLE handle) {
 }
 
 Result<std::u16string> SystemNameOf(HANDLE handle) {
-    // Most names fit the first buffer; the longest a path can be fits the second.
-    for (std::size_t bytes : {std::size_t{2048}, sizeof(FILE_NAME_INFO) + 65536}) {
-        std::vector<unsigned char> buffer(bytes);
-        if (GetFileInformationByHandleEx(handle, FileNameInfo, buffer.data(),
-                                         static_cast<DWORD>(buffer.size()))) {
-            const auto* info = reinterpret_cast<const FILE_NAME_INFO*>(buffer.data());
+    // Most names fit the first buffer, asked for with every entry; the longest a path can
+    // be fits the second.
+    alignas(FILE_NAME_INFO) unsigned char first[2048];
+    std::vector<unsigned char> second;
+    unsigned char* buffer = first;
+    DWORD size = sizeof first;
+    for (;;) {
+        if (GetFileInformationByHandleEx(handle, FileNameInfo, buffer, size)) {
+            const auto* info = reinterpret_cast<const FILE_NAME_INFO*>(buffer);
             const auto* name = reinterpret_cast<const char16_t*>(info->FileName);
             return std::u16string(name, info->FileNameLength / sizeof(wchar_t));
         }
-        if (GetLastError() != ERROR_MORE_DATA) {
+        if (GetLastError() != ERROR_MORE_DATA || !second.empty()) {
             return LastError();
         }
+        second.resize(sizeof(FILE_NAME_INFO) + 65536);
+        buffer = second.data();
+        size = static_cast<DWORD>(second.size());
     }
-    return SystemError(ERROR_FILENAME_EXCED_RANGE);
 }
 
 Status SetAttributes(HANDLE handle, DWORD attributes) {
