@@ -38,22 +38,34 @@ x86_64-w64-mingw32-g++ -std=c++20 -O2 -Wall -Wextra -municode -static -o "$floor
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineboot -i >/dev/null 2>&1 || true  # without wine32 it reports a failure, yet the prefix is made
 wineserver -w
-wineserver -p
+wineserver -f -p &
+server=$!
 
 "$floor" populate "$tree" 20 99
 echo "tree: 20 folders of 99 files = $(find "$tree" -mindepth 1 | wc -l) entries, tmpfs," \
     "user.DOSATTRIB 0x6, under $(wine --version)"
 tree_win="Z:${tree//\//\\}"
 
-now() { date +%s%N; }
+# Runs a program under Wine on a freshly hidden tree and prints its wall time and the
+# processor time it cost, both in milliseconds: its own and the wineserver's, which does
+# much of the work of every file call (its run time from /proc, to the nanosecond).
 timed() {
     "$floor" hide "$tree"
     sync
-    local start end
-    start="$(now)"
-    wine "$@" >/dev/null
-    end="$(now)"
-    echo $(((end - start) / 1000000))
+    python3 - "$server" "$@" <<'PY'
+import resource, subprocess, sys, time
+def served():
+    with open(f"/proc/{sys.argv[1]}/schedstat") as f:
+        return int(f.read().split()[0])
+before_children = resource.getrusage(resource.RUSAGE_CHILDREN)
+before_server = served()
+start = time.perf_counter_ns()
+subprocess.run(["wine"] + sys.argv[2:], stdout=subprocess.DEVNULL, check=False)
+wall = time.perf_counter_ns() - start
+after = resource.getrusage(resource.RUSAGE_CHILDREN)
+own = (after.ru_utime + after.ru_stime) - (before_children.ru_utime + before_children.ru_stime)
+print(f"{wall / 1e6:.1f} {own * 1e3 + (served() - before_server) / 1e6:.1f}")
+PY
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
@@ -61,9 +73,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 timed "$cli" --recursive --on-error=continue "$tree_win" >/dev/null
 timed "$floor_win32" "$tree_win" >/dev/null
 
-cli_times=()
-floor_times=()
-ratios=()
+rows=()  # per round: cli wall, cli processor, floor wall, floor processor
 for ((round = 1; round <= rounds; round++)); do
     if ((round % 2)); then
         c="$(timed "$cli" --recursive --on-error=continue "$tree_win")"
@@ -72,11 +82,11 @@ for ((round = 1; round <= rounds; round++)); do
         f="$(timed "$floor_win32" "$tree_win")"
         c="$(timed "$cli" --recursive --on-error=continue "$tree_win")"
     fi
-    cli_times+=("$c")
-    floor_times+=("$f")
-    ratios+=("$(awk -v c="$c" -v f="$f" 'BEGIN { printf "%.3f", c / f }')")
+    rows+=("$c $f")
 done
+column() { printf '%s\n' "${rows[@]}" | awk -v n="$1" '{ print $n }' | median; }
+ratio() { printf '%s\n' "${rows[@]}" | awk -v a="$1" -v b="$2" '{ printf "%.3f\n", $a / $b }' | median; }
 echo "Wine, FindFirstFileExW and SetFileAttributesW floor, $rounds paired rounds:" \
-    "vantrelle-cli.exe median $(printf '%s\n' "${cli_times[@]}" | median) ms," \
-    "floor median $(printf '%s\n' "${floor_times[@]}" | median) ms," \
-    "ratio (median of pairs) $(printf '%s\n' "${ratios[@]}" | median)"
+    "vantrelle-cli.exe median $(column 1) ms, floor median $(column 3) ms," \
+    "ratio (median of pairs) $(ratio 1 3); processor time (the program's and the" \
+    "wineserver's) $(column 2) ms against $(column 4) ms, ratio $(ratio 2 4)"
