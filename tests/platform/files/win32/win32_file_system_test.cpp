@@ -110,7 +110,10 @@ class Win32FileSystemTest : public ::testing::Test {
                std::to_wstring(++counter);
         MakeFolder(root);
     }
-    void TearDown() override { RemoveTree(root); }
+    void TearDown() override {
+        fs.reset();  // a listing left open holds its folder
+        RemoveTree(root);
+    }
 
     std::wstring At(const std::wstring& relative) const { return root + L"\\" + relative; }
     std::string Utf8At(const std::wstring& relative) const { return Utf8(At(relative)); }
