@@ -6,7 +6,8 @@
 # ratios, then the peak memory of normal mode on a flat folder of 1,000 and 100,000, and
 # how far the recursive walk of a chain 2,000 folders deep raises the peak memory above
 # the program's start (bench/deep_walk.cpp; also the Windows build under Wine when
-# build-win/ holds it).
+# build-win/ holds it), and, when build-win/ holds vantrelle-cli.exe and Wine is installed,
+# the Windows build against its own floor under Wine (bench/wine.sh).
 # With --ntfs, the same comparison follows on an ntfs-3g volume of 10,000 entries (100
 # folders of 100 files; FUSE makes a larger one slow to build). With --vfat, it follows
 # on a FAT32 image of 10,000 entries through the kernel's vfat driver in User-mode Linux,
@@ -118,6 +119,9 @@ done
 if [[ -x "$root/build-win/bench/deep_walk.exe" ]] && command -v wine >/dev/null; then
     echo -n "Windows build under Wine: "
     WINEPREFIX="$work/wine" WINEDEBUG=-all wine "$root/build-win/bench/deep_walk.exe" | tr -d '\r' || true
+fi
+if [[ -f "$root/build-win/vantrelle-cli.exe" ]] && command -v wine >/dev/null; then
+    "$root/bench/wine.sh" "$rounds" "$root/build-win" || true
 fi
 
 if [[ "$volume" == "--ntfs" ]]; then

@@ -328,7 +328,7 @@ check "several PATHs: T:\\ repaired" 0 "$(dos_bits "$drive/a.txt")"
 rm "$drive/bad\\name"
 
 echo "-- the memory of a deep walk"
-# Wine's cost per path grows with the square of its depth: 2,000 levels take about 15
+# Wine's cost per path grows with the square of its depth: 2,000 levels take 15 to 25
 # minutes here, so the stage walks 800, where a walk holding each level's whole path
 # already passes 16 MB (17.4 MB); bench/run.sh measures the 2,000.
 timeout 600 wine "$build/bench/deep_walk.exe" 800 | tr -d '\r' | tee "$work/deep"

@@ -1,10 +1,8 @@
-// The Win32 backend: FindFirstFileExW/FindNextFileW for the listing and the folder
-// object model, SetFileAttributesW for the reset, GetLastError and FormatMessageW for
-// the errors. Paths cross into the system as UTF-16 with the \\?\ prefix.
-//
-// Only a path the caller gives is parsed. An entry a listing gave is reached by its
-// folder's path and its name as listed, never split or folded again: a name holding a
-// separator (a volume written by another system can hold one) is reported, not followed.
+// The Win32 backend. Only the path the caller names is parsed, and that folder is opened
+// by it; everything below is reached by handle: listings are read through the folder's
+// handle, a sub-folder is opened by its name relative to its parent's, and attributes
+// are set through a handle opened as the entry itself (folder_handles.h). The path text
+// the engine builds for its prompts is never read back.
 
 #include <windows.h>
 
@@ -14,49 +12,26 @@
 #include <vector>
 
 #include "platform/files/files.h"
+#include "platform/files/win32/folder_handles.h"
 #include "platform/files/win32/native_path.h"
+#include "platform/files/win32/nt_file.h"
 #include "platform/files/win32/wtf8.h"
 
 namespace vantrelle::files {
 
 namespace {
 
+using win32::FolderHandles;
+using win32::FolderNode;
+using win32::LastError;
+using win32::ListedMember;
 using win32::NativePath;
-
-std::wstring Wide(std::u16string_view text) {
-    return std::wstring(text.begin(), text.end());
-}
-std::u16string Utf16(std::wstring_view text) {
-    return std::u16string(text.begin(), text.end());
-}
-
-Error SystemError(DWORD number) {
-    Error error;
-    error.number = static_cast<std::int32_t>(number);
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, number, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    if (length > 0 && buffer) {
-        std::wstring text(buffer, length);
-        while (!text.empty() &&
-               (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
-            text.pop_back();
-        }
-        error.description = win32::Wtf8FromUtf16(Utf16(text));
-    } else {
-        error.description = "Error " + std::to_string(number);
-    }
-    LocalFree(buffer);
-    return error;
-}
-
-Error LastError() {
-    return SystemError(GetLastError());
-}
+using win32::Node;
+using win32::OpenFolder;
+using win32::SystemError;
 
 std::optional<std::u16string> FullPathOf(std::u16string_view base) {
-    const std::wstring wide = Wide(base);
+    const std::wstring wide(base.begin(), base.end());
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()),
@@ -65,14 +40,13 @@ std::optional<std::u16string> FullPathOf(std::u16string_view base) {
             return std::nullopt;
         }
         if (length < buffer.size()) {
-            buffer.resize(length);
-            return Utf16(buffer);
+            return std::u16string(buffer.begin(), buffer.begin() + length);
         }
         buffer.resize(length);
     }
 }
 
-// The path the engine gave, ready for the file API, or the error that stops it.
+// The path the caller gave, ready for the file API, or the error that stops it.
 Result<NativePath> Resolve(const std::string& path) {
     std::optional<std::u16string> utf16 = win32::Utf16FromWtf8(path);
     if (!utf16) {
@@ -91,15 +65,14 @@ Result<NativePath> Resolve(const std::string& path) {
 }
 
 // Hidden, system and folder entries only when the mask holds their bits.
-bool Listed(DWORD attributes, std::uint32_t mask) {
+bool MaskLets(DWORD attributes, std::uint32_t mask) {
     const DWORD needed =
         attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY);
     return (needed & ~mask) == 0;
 }
 
-bool IsDots(const wchar_t* name) {
-    return (name[0] == L'.' && name[1] == L'\0') ||
-           (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
+bool IsDots(std::u16string_view name) {
+    return name == u"." || name == u"..";
 }
 
 // A link or junction to a folder is a reparse point with the folder bit: the object
@@ -108,27 +81,53 @@ bool IsWalkableFolder(DWORD attributes) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// A listed name that the file API would read as more than one name, or as a stream.
-bool Reachable(std::u16string_view name) {
-    return name.find_first_of(u"\\/:") == std::u16string_view::npos;
-}
-
-// The path of the entry `name` of `folder`, the name taken as it is.
-Result<NativePath> EntryOf(const NativePath& folder, std::u16string_view name) {
-    if (!Reachable(name)) {
-        return SystemError(ERROR_INVALID_NAME);
-    }
-    return win32::ChildPath(folder, name);
-}
-
-// A folder the walk knows: the one the caller named, or a sub-folder a listing gave.
-// Paths are built when asked for, so that a deep walk holds each level's name once.
-struct FolderNode {
-    std::shared_ptr<const FolderNode> parent;  // none for the named folder
-    std::u16string name;                       // a sub-folder's name, as listed
-    NativePath named;                          // the named folder's path
+// What the objects of one walk share: the folders held open. It lives as long as any of
+// them, so that no handle outlasts the walk (a stick with an open handle cannot be
+// ejected).
+struct Walk {
+    FolderHandles folders;
 };
-using Node = std::shared_ptr<const FolderNode>;
+
+// What every entry this backend gives can do: set its own attributes.
+class Resettable {
+  public:
+    virtual ~Resettable() = default;
+    virtual Status Reset(DWORD attributes) const = 0;
+};
+
+// An entry `Dir` gave: its name and identity, and the folder listed, held open.
+class DirEntry : public Entry, public Resettable {
+  public:
+    DirEntry(std::shared_ptr<const OpenFolder> folder, ListedMember member)
+        : folder_(std::move(folder)), member_(std::move(member)) {}
+    Status Reset(DWORD attributes) const override {
+        return win32::ResetListed(*folder_, member_, attributes);
+    }
+
+  private:
+    std::shared_ptr<const OpenFolder> folder_;
+    ListedMember member_;
+};
+
+class Win32File : public File, public Resettable {
+  public:
+    Win32File(std::shared_ptr<Walk> walk, Node folder, ListedMember member)
+        : walk_(std::move(walk)), folder_(std::move(folder)), member_(std::move(member)) {}
+
+    Result<std::string> Name() override { return win32::Wtf8FromUtf16(member_.name); }
+    Status Reset(DWORD attributes) const override {
+        auto folder = walk_->folders.Open(folder_);
+        if (!folder) {
+            return folder.error();
+        }
+        return win32::ResetListed(*folder.value(), member_, attributes);
+    }
+
+  private:
+    std::shared_ptr<Walk> walk_;
+    Node folder_;
+    ListedMember member_;
+};
 
 // The node's path as shown, the names joined as they are.
 NativePath PathOf(const FolderNode& node) {
@@ -141,417 +140,280 @@ NativePath PathOf(const FolderNode& node) {
     for (auto at = chain.rbegin(); at != chain.rend(); ++at) {
         if (path.display.empty() || path.display.back() != u'\\') {
             path.display += u'\\';
-            path.extended += u'\\';
         }
-        path.display += (*at)->name;
-        path.extended += (*at)->name;
-    }
-    if (!chain.empty()) {
-        path.name = node.name;
+        path.display += (*at)->listed.name;
     }
     return path;
 }
 
-// The node's path for the file API, refused when a name on the way holds a separator.
-Result<NativePath> NativeOf(const FolderNode& node) {
-    for (const FolderNode* at = &node; at->parent; at = at->parent.get()) {
-        if (!Reachable(at->name)) {
-            return SystemError(ERROR_INVALID_NAME);
-        }
-    }
-    return PathOf(node);
-}
-
-// What the file system's objects share: the entries the folder model gave last, so
-// that the path the engine builds from one reaches that very entry.
-struct GivenLast {
-    std::weak_ptr<const FolderNode> file_folder;  // the folder of the file given last
-    std::u16string file_name;
-    std::weak_ptr<const FolderNode> sub_folder;  // the sub-folder given last
-
-    // The entry `path` names when it is one of those, as (folder, name).
-    std::optional<std::pair<Node, std::u16string>> Match(std::u16string_view path) const {
-        if (Node folder = file_folder.lock()) {
-            NativePath entry = win32::ChildPath(PathOf(*folder), file_name);
-            if (entry.display == path) {
-                return std::pair{folder, file_name};
-            }
-        }
-        if (Node sub = sub_folder.lock(); sub && PathOf(*sub).display == path) {
-            return std::pair{sub->parent, sub->name};
-        }
-        return std::nullopt;
-    }
-    Node SubFolder(std::u16string_view path) const {
-        Node sub = sub_folder.lock();
-        return sub && PathOf(*sub).display == path ? sub : nullptr;
-    }
+// A folder's members, read at once through its handle: both collections come from one
+// listing, and a pass takes its members along, so that a finished pass gives its memory
+// back while the walk goes on.
+struct Members {
+    std::optional<std::vector<ListedMember>> files;
+    std::optional<std::vector<ListedMember>> folders;
 };
 
-class FindHandle {
-  public:
-    FindHandle() = default;
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    FindHandle(FindHandle&& other) noexcept
-        : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-    FindHandle& operator=(FindHandle&& other) noexcept {
-        Close();
-        handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
-        return *this;
+Status ReadMembers(Walk& walk, const Node& folder, Members& members) {
+    auto open = walk.folders.Open(folder);
+    if (!open) {
+        return open.error();
     }
-    ~FindHandle() { Close(); }
-
-    bool open() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-    void Close() {
-        if (open()) {
-            FindClose(std::exchange(handle_, INVALID_HANDLE_VALUE));
+    win32::ListingReader listing(open.value()->handle.get());
+    std::vector<ListedMember> files;
+    std::vector<ListedMember> folders;
+    for (;;) {
+        auto next = listing.Next();
+        if (!next) {
+            return next.error();
         }
+        if (!next.value()) {
+            break;
+        }
+        ListedMember& member = *next.value();
+        if (IsDots(member.name)) {
+            continue;
+        }
+        (IsWalkableFolder(member.attributes) ? folders : files).push_back(std::move(member));
     }
-
-  private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
-
-// Opens a listing of every entry of `folder`. An open handle with the first entry in
-// `data`, a closed one when the folder holds nothing at all (a root has no "."), or
-// the error.
-Result<FindHandle> StartListing(const NativePath& folder, WIN32_FIND_DATAW& data) {
-    const std::wstring pattern = Wide(win32::ListingPattern(folder));
-    HANDLE handle = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (handle != INVALID_HANDLE_VALUE) {
-        return FindHandle(handle);
-    }
-    const DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND) {
-        return SystemError(error);
-    }
-    // No entry matched: an empty folder, or no folder at all.
-    const DWORD attributes = GetFileAttributesW(Wide(folder.extended).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return LastError();
-    }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return SystemError(ERROR_DIRECTORY);
-    }
-    return FindHandle();
+    members.files = std::move(files);
+    members.folders = std::move(folders);
+    return Done{};
 }
 
-// The members of `folder` at this moment: the object model's collections hold names,
-// not open handles, so a deep walk keeps no handle open per level.
-Result<std::vector<std::u16string>> Members(const NativePath& folder, bool folders) {
-    WIN32_FIND_DATAW data;
-    auto listing = StartListing(folder, data);
-    if (!listing) {
-        return listing.error();
-    }
-    std::vector<std::u16string> names;
-    FindHandle& handle = listing.value();
-    while (handle.open()) {
-        if (!IsDots(data.cFileName) && IsWalkableFolder(data.dwFileAttributes) == folders) {
-            names.push_back(Utf16(data.cFileName));
-        }
-        if (!FindNextFileW(handle.get(), &data)) {
-            const DWORD error = GetLastError();
-            if (error != ERROR_NO_MORE_FILES) {
-                return SystemError(error);
-            }
-            handle.Close();
-        }
-    }
-    return names;
-}
-
-class Win32File : public File {
+class Win32Folder : public Folder, public Resettable {
   public:
-    explicit Win32File(std::u16string name) : name_(std::move(name)) {}
-    Result<std::string> Name() override { return win32::Wtf8FromUtf16(name_); }
-
-  private:
-    std::u16string name_;
-};
-
-class Win32Folder : public Folder {
-  public:
-    Win32Folder(Node node, std::shared_ptr<GivenLast> listed)
-        : node_(std::move(node)), listed_(std::move(listed)) {}
+    Win32Folder(std::shared_ptr<Walk> walk, Node node)
+        : walk_(std::move(walk)), node_(std::move(node)), members_(std::make_shared<Members>()) {}
 
     Result<std::string> Path() override { return win32::Wtf8FromUtf16(PathOf(*node_).display); }
     Result<std::string> Name() override {
-        return win32::Wtf8FromUtf16(node_->parent ? node_->name : node_->named.name);
+        return win32::Wtf8FromUtf16(node_->parent ? node_->listed.name : node_->named.name);
     }
     Result<std::unique_ptr<FileCollection>> Files() override;
     Result<std::unique_ptr<FolderCollection>> SubFolders() override;
 
+    // A sub-folder is reset as an entry of its parent; the named folder is no entry.
+    Status Reset(DWORD attributes) const override {
+        if (!node_->parent) {
+            return SystemError(ERROR_INVALID_PARAMETER);
+        }
+        auto parent = walk_->folders.Open(node_->parent);
+        if (!parent) {
+            return parent.error();
+        }
+        return win32::ResetListed(*parent.value(), node_->listed, attributes);
+    }
+
+    const Node& node() const { return node_; }
+
   private:
+    std::shared_ptr<Walk> walk_;
     Node node_;
-    std::shared_ptr<GivenLast> listed_;
+    std::shared_ptr<Members> members_;
 };
 
 template <class Member>
 class Win32Enumerator : public Enumerator<Member> {
   public:
-    Win32Enumerator(Node folder, std::shared_ptr<GivenLast> listed,
-                    std::vector<std::u16string> names)
-        : folder_(std::move(folder)), listed_(std::move(listed)), names_(std::move(names)) {}
+    Win32Enumerator(std::shared_ptr<Walk> walk, Node folder, std::vector<ListedMember> members)
+        : walk_(std::move(walk)), folder_(std::move(folder)), members_(std::move(members)) {}
 
     Result<std::unique_ptr<Member>> Next() override {
-        if (position_ == names_.size()) {
-            names_ = {};  // a finished pass gives its memory back while the walk goes on
+        if (position_ == members_.size()) {
+            members_ = {};
             position_ = 0;
             return std::unique_ptr<Member>();
         }
-        std::u16string& name = names_[position_++];
+        ListedMember& member = members_[position_++];
         if constexpr (std::is_same_v<Member, File>) {
-            listed_->file_folder = folder_;
-            listed_->file_name = name;
-            return std::unique_ptr<Member>(std::make_unique<Win32File>(std::move(name)));
+            return std::unique_ptr<Member>(
+                std::make_unique<Win32File>(walk_, folder_, std::move(member)));
         } else {
             auto sub = std::make_shared<FolderNode>();
             sub->parent = folder_;
-            sub->name = std::move(name);
-            listed_->sub_folder = sub;
-            return std::unique_ptr<Member>(std::make_unique<Win32Folder>(std::move(sub), listed_));
+            sub->listed = std::move(member);
+            return std::unique_ptr<Member>(std::make_unique<Win32Folder>(walk_, std::move(sub)));
         }
     }
 
   private:
+    std::shared_ptr<Walk> walk_;
     Node folder_;
-    std::shared_ptr<GivenLast> listed_;
-    std::vector<std::u16string> names_;
+    std::vector<ListedMember> members_;
     std::size_t position_ = 0;
 };
 
 template <class Member>
 class Win32Collection : public Collection<Member> {
   public:
-    Win32Collection(Node folder, std::shared_ptr<GivenLast> listed)
-        : folder_(std::move(folder)), listed_(std::move(listed)) {}
+    Win32Collection(std::shared_ptr<Walk> walk, Node folder, std::shared_ptr<Members> members)
+        : walk_(std::move(walk)), folder_(std::move(folder)), members_(std::move(members)) {}
 
     Result<std::int32_t> Count() override {
-        auto names = List();
-        if (!names) {
-            return names.error();
+        auto list = List();
+        if (!list) {
+            return list.error();
         }
-        return static_cast<std::int32_t>(names.value().size());
+        return static_cast<std::int32_t>(list.value()->size());
     }
 
     Result<std::unique_ptr<Enumerator<Member>>> Enumerate() override {
-        auto names = List();
-        if (!names) {
-            return names.error();
+        auto list = List();
+        if (!list) {
+            return list.error();
         }
+        std::vector<ListedMember> taken = std::move(*list.value());
+        Own().reset();  // a later count or pass reads the folder again
         return std::unique_ptr<Enumerator<Member>>(
-            std::make_unique<Win32Enumerator<Member>>(folder_, listed_, std::move(names.value())));
+            std::make_unique<Win32Enumerator<Member>>(walk_, folder_, std::move(taken)));
     }
 
   private:
-    Result<std::vector<std::u16string>> List() {
-        auto path = NativeOf(*folder_);
-        if (!path) {
-            return path.error();
+    std::optional<std::vector<ListedMember>>& Own() {
+        if constexpr (std::is_same_v<Member, File>) {
+            return members_->files;
+        } else {
+            return members_->folders;
         }
-        return Members(path.value(), kFolders);
     }
 
-    static constexpr bool kFolders = std::is_same_v<Member, Folder>;
+    Result<std::vector<ListedMember>*> List() {
+        if (!Own()) {
+            if (auto read = ReadMembers(*walk_, folder_, *members_); !read) {
+                return read.error();
+            }
+        }
+        return &*Own();
+    }
+
+    std::shared_ptr<Walk> walk_;
     Node folder_;
-    std::shared_ptr<GivenLast> listed_;
+    std::shared_ptr<Members> members_;
 };
 
 Result<std::unique_ptr<FileCollection>> Win32Folder::Files() {
-    return std::unique_ptr<FileCollection>(std::make_unique<Win32Collection<File>>(node_, listed_));
+    return std::unique_ptr<FileCollection>(
+        std::make_unique<Win32Collection<File>>(walk_, node_, members_));
 }
 
 Result<std::unique_ptr<FolderCollection>> Win32Folder::SubFolders() {
     return std::unique_ptr<FolderCollection>(
-        std::make_unique<Win32Collection<Folder>>(node_, listed_));
-}
-
-// Whether `path` names a folder; the error otherwise.
-Status IsFolder(const NativePath& path) {
-    const DWORD attributes = GetFileAttributesW(Wide(path.extended).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return LastError();
-    }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return SystemError(ERROR_PATH_NOT_FOUND);
-    }
-    return Done{};
+        std::make_unique<Win32Collection<Folder>>(walk_, node_, members_));
 }
 
 class Win32FileSystemObject : public FileSystemObject {
   public:
-    explicit Win32FileSystemObject(std::shared_ptr<GivenLast> listed)
-        : listed_(std::move(listed)) {}
+    explicit Win32FileSystemObject(std::shared_ptr<Walk> walk) : walk_(std::move(walk)) {}
 
     Result<std::unique_ptr<Folder>> GetFolder(const std::string& path) override {
-        std::optional<std::u16string> utf16 = win32::Utf16FromWtf8(path);
-        if (utf16) {
-            if (Node sub = listed_->SubFolder(*utf16)) {
-                auto native = NativeOf(*sub);
-                if (!native) {
-                    return native.error();
-                }
-                if (auto folder = IsFolder(native.value()); !folder) {
-                    return folder.error();
-                }
-                return std::unique_ptr<Folder>(std::make_unique<Win32Folder>(sub, listed_));
-            }
-        }
         auto resolved = Resolve(path);
         if (!resolved) {
             return resolved.error();
         }
-        if (auto folder = IsFolder(resolved.value()); !folder) {
-            return folder.error();
+        auto open = win32::OpenNamedFolder(resolved.value());
+        if (!open) {
+            // Anything but a folder is a path that names none.
+            return open.error().number == ERROR_DIRECTORY ? SystemError(ERROR_PATH_NOT_FOUND)
+                                                          : open.error();
+        }
+        auto id = win32::FileIdOf(open.value().handle.get());
+        if (!id) {
+            return id.error();
         }
         auto named = std::make_shared<FolderNode>();
         named->named = std::move(resolved.value());
-        return std::unique_ptr<Folder>(std::make_unique<Win32Folder>(std::move(named), listed_));
+        named->named_id = id.value();
+        walk_->folders.Keep(named, std::move(open.value()));
+        return std::unique_ptr<Folder>(std::make_unique<Win32Folder>(walk_, std::move(named)));
+    }
+
+    Result<std::unique_ptr<Folder>> GetFolder(const Folder& listed) override {
+        const auto* folder = dynamic_cast<const Win32Folder*>(&listed);
+        if (!folder) {
+            return SystemError(ERROR_INVALID_PARAMETER);
+        }
+        // Checked now, however recently it was opened: the walk enters what was listed.
+        auto open = walk_->folders.Reopen(folder->node());
+        if (!open) {
+            return open.error();
+        }
+        return std::unique_ptr<Folder>(std::make_unique<Win32Folder>(walk_, folder->node()));
     }
 
   private:
-    std::shared_ptr<GivenLast> listed_;
+    std::shared_ptr<Walk> walk_;
 };
-
-// A link or junction is opened as itself, so that its own attributes change and
-// never those of what it points to.
-Status SetLinkAttributes(const std::wstring& path, DWORD attributes) {
-    HANDLE link = CreateFileW(
-        path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (link == INVALID_HANDLE_VALUE) {
-        return LastError();
-    }
-    // Where the system opens what the link points to (Wine, for a POSIX link), the
-    // link has no attributes of its own to reset, and its target is not to be touched.
-    BY_HANDLE_FILE_INFORMATION opened{};
-    if (!GetFileInformationByHandle(link, &opened) ||
-        !(opened.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        CloseHandle(link);
-        Error error = SystemError(ERROR_NOT_A_REPARSE_POINT);
-        error.description += " (the link opened as what it points to, which is left alone)";
-        return error;
-    }
-    FILE_BASIC_INFO info{};  // zero times are left as they are
-    info.FileAttributes = attributes;
-    const bool set = SetFileInformationByHandle(link, FileBasicInfo, &info, sizeof info);
-    const DWORD error = GetLastError();
-    CloseHandle(link);
-    if (!set) {
-        return SystemError(error);
-    }
-    return Done{};
-}
 
 class Win32FileSystem : public FileSystem {
   public:
     char Separator() const override { return '\\'; }
 
-    Result<std::string> Dir(const std::string& pattern, std::uint32_t mask) override {
-        listing_.Close();
-        listing_pattern_.reset();
-        auto folder = Resolve(pattern);
-        if (!folder) {
-            return folder.error();
-        }
-        WIN32_FIND_DATAW data;
-        auto listing = StartListing(folder.value(), data);
-        if (!listing) {
-            return listing.error();
-        }
-        listing_ = std::move(listing.value());
-        listing_folder_ = std::move(folder.value());
-        listing_pattern_ = pattern;
-        mask_ = mask;
-        if (!listing_.open()) {
-            return std::string();
-        }
-        if (Listed(data.dwFileAttributes, mask_)) {
-            return Give(data.cFileName);
-        }
-        return Dir();
-    }
-
-    Result<std::string> Dir() override {
-        if (!listing_.open()) {
-            return SystemError(ERROR_NO_MORE_FILES);
-        }
-        WIN32_FIND_DATAW data;
-        do {
-            if (!FindNextFileW(listing_.get(), &data)) {
-                const DWORD error = GetLastError();
-                if (error != ERROR_NO_MORE_FILES) {
-                    return SystemError(error);
-                }
-                listing_.Close();
-                return std::string();
-            }
-        } while (!Listed(data.dwFileAttributes, mask_));
-        return Give(data.cFileName);
-    }
-
-    Status SetAttr(const std::string& path, std::uint32_t attributes) override {
-        auto resolved = EntryFor(path);
+    Result<Listed> Dir(const std::string& pattern, std::uint32_t mask) override {
+        listing_.reset();
+        folder_.reset();
+        auto resolved = Resolve(pattern);
         if (!resolved) {
             return resolved.error();
         }
-        const std::wstring native = Wide(resolved.value().extended);
-        // Zero would leave the attributes as they are: Normal has its own bit.
-        const DWORD wanted = attributes == kNormal ? FILE_ATTRIBUTE_NORMAL : attributes;
-        const DWORD current = GetFileAttributesW(native.c_str());
-        if (current == INVALID_FILE_ATTRIBUTES) {
-            return LastError();
+        auto open = win32::OpenNamedFolder(resolved.value());
+        if (!open) {
+            // The pattern names a folder: a missing one is a path not found.
+            return open.error().number == ERROR_FILE_NOT_FOUND ? SystemError(ERROR_PATH_NOT_FOUND)
+                                                               : open.error();
         }
-        if (current & FILE_ATTRIBUTE_REPARSE_POINT) {
-            return SetLinkAttributes(native, wanted);
+        folder_ = std::make_shared<const OpenFolder>(std::move(open.value()));
+        listing_.emplace(folder_->handle.get());
+        mask_ = mask;
+        return Dir();
+    }
+
+    Result<Listed> Dir() override {
+        if (!listing_) {
+            return SystemError(ERROR_NO_MORE_FILES);
         }
-        if (!SetFileAttributesW(native.c_str(), wanted)) {
-            return LastError();
+        for (;;) {
+            auto next = listing_->Next();
+            if (!next) {
+                return next.error();
+            }
+            if (!next.value()) {
+                listing_.reset();
+                folder_.reset();  // the last entry given keeps it while it is used
+                return Listed{};
+            }
+            ListedMember& member = *next.value();
+            if (MaskLets(member.attributes, mask_)) {
+                Listed listed;
+                listed.name = win32::Wtf8FromUtf16(member.name);
+                listed.entry = std::make_unique<DirEntry>(folder_, std::move(member));
+                return listed;
+            }
         }
-        return Done{};
+    }
+
+    Status SetAttr(const Entry& entry, std::uint32_t attributes) override {
+        const auto* listed = dynamic_cast<const Resettable*>(&entry);
+        if (!listed) {
+            return SystemError(ERROR_INVALID_PARAMETER);
+        }
+        return listed->Reset(attributes);
     }
 
     Result<std::unique_ptr<FileSystemObject>> CreateFileSystemObject() override {
-        return std::unique_ptr<FileSystemObject>(std::make_unique<Win32FileSystemObject>(listed_));
+        std::shared_ptr<Walk> walk = walk_.lock();
+        if (!walk) {
+            walk = std::make_shared<Walk>();
+            walk_ = walk;
+        }
+        return std::unique_ptr<FileSystemObject>(std::make_unique<Win32FileSystemObject>(walk));
     }
 
   private:
-    std::string Give(const wchar_t* name) {
-        listing_name_ = Utf16(name);
-        return win32::Wtf8FromUtf16(listing_name_);
-    }
-
-    // An entry the listing or the folder model gave last is reached by its folder and
-    // its name; any other path is the caller's, parsed as a path.
-    Result<NativePath> EntryFor(const std::string& path) {
-        if (listing_pattern_ && path.size() > listing_pattern_->size() &&
-            path.starts_with(*listing_pattern_) &&
-            win32::Utf16FromWtf8(path.substr(listing_pattern_->size())) == listing_name_) {
-            return EntryOf(listing_folder_, listing_name_);
-        }
-        if (std::optional<std::u16string> utf16 = win32::Utf16FromWtf8(path)) {
-            if (auto entry = listed_->Match(*utf16)) {
-                auto folder = NativeOf(*entry->first);
-                if (!folder) {
-                    return folder.error();
-                }
-                return EntryOf(folder.value(), entry->second);
-            }
-        }
-        return Resolve(path);
-    }
-
-    FindHandle listing_;
-    NativePath listing_folder_;
-    std::optional<std::string> listing_pattern_;  // as the caller gave it
-    std::u16string listing_name_;                 // the name given last
+    std::shared_ptr<const OpenFolder> folder_;  // the folder listed, while the listing lasts
+    std::optional<win32::ListingReader> listing_;
     std::uint32_t mask_ = 0;
-    std::shared_ptr<GivenLast> listed_ = std::make_shared<GivenLast>();
+    std::weak_ptr<Walk> walk_;  // the walk going on, if any
 };
 
 }  // namespace

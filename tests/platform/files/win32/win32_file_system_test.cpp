@@ -110,7 +110,10 @@ class Win32FileSystemTest : public ::testing::Test {
                std::to_wstring(++counter);
         MakeFolder(root);
     }
-    void TearDown() override { RemoveTree(root); }
+    void TearDown() override {
+        fs.reset();  // a listing left open holds its folder
+        RemoveTree(root);
+    }
 
     std::wstring At(const std::wstring& relative) const { return root + L"\\" + relative; }
     std::string Utf8At(const std::wstring& relative) const { return Utf8(At(relative)); }
@@ -118,14 +121,29 @@ class Win32FileSystemTest : public ::testing::Test {
     // Every name a listing of `folder` yields with `mask`, in order.
     std::vector<std::string> Listing(const std::string& folder, std::uint32_t mask) {
         std::vector<std::string> names;
-        auto name = fs->Dir(folder + "\\", mask);
-        while (name && !name.value().empty()) {
-            names.push_back(name.value());
-            name = fs->Dir();
+        auto listed = fs->Dir(folder + "\\", mask);
+        while (listed && !listed.value().name.empty()) {
+            names.push_back(listed.value().name);
+            listed = fs->Dir();
         }
-        EXPECT_TRUE(name.ok()) << name.error().description;
+        EXPECT_TRUE(listed.ok()) << listed.error().description;
         std::sort(names.begin(), names.end());
         return names;
+    }
+
+    // Resets the entry `name` as a listing started with `pattern` gives it.
+    Status ResetListed(const std::string& pattern, const std::string& name) {
+        auto listed = fs->Dir(pattern, kEverything);
+        while (listed && !listed.value().name.empty()) {
+            if (listed.value().name == name) {
+                return fs->SetAttr(*listed.value().entry, kNormal);
+            }
+            listed = fs->Dir();
+        }
+        if (!listed) {
+            return listed.error();
+        }
+        return Error{-1, "not listed: " + name};
     }
 
     std::wstring root;
@@ -163,14 +181,14 @@ TEST_F(Win32FileSystemTest, AListingEndsWithAnEmptyNameAndCannotBeReadOnAfterwar
     // A new listing ends the one before it.
     MakeFolder(At(L"sub"));
     MakeFile(At(L"sub\\inner"));
-    ASSERT_EQ(fs->Dir(Utf8At(L""), kNormal).value(), "only");
-    ASSERT_EQ(fs->Dir(Utf8At(L"sub\\"), kNormal).value(), "inner");
-    EXPECT_EQ(fs->Dir().value(), "");
+    ASSERT_EQ(fs->Dir(Utf8At(L""), kNormal).value().name, "only");
+    ASSERT_EQ(fs->Dir(Utf8At(L"sub\\"), kNormal).value().name, "inner");
+    EXPECT_EQ(fs->Dir().value().name, "");
 }
 
 TEST_F(Win32FileSystemTest, FailuresCarryTheSystemNumberAndAOneLineDescription) {
     MakeFile(At(L"file"));
-    const std::pair<Result<std::string>, DWORD> cases[] = {
+    const std::pair<Result<Listed>, DWORD> cases[] = {
         {fs->Dir(Utf8At(L"missing\\"), kEverything), ERROR_PATH_NOT_FOUND},
         {fs->Dir(Utf8At(L"missing\\deeper\\"), kEverything), ERROR_PATH_NOT_FOUND},
     };
@@ -183,11 +201,15 @@ TEST_F(Win32FileSystemTest, FailuresCarryTheSystemNumberAndAOneLineDescription) 
     }
     EXPECT_FALSE(fs->Dir(Utf8At(L"file\\"), kEverything).ok());
 
-    auto missing_entry = fs->SetAttr(Utf8At(L"no such file"), kNormal);
+    // An entry deleted after it was listed.
+    auto listed = fs->Dir(Utf8At(L""), kNormal);
+    ASSERT_EQ(listed.value().name, "file");
+    ASSERT_TRUE(DeleteFileW(Long(At(L"file")).c_str()));
+    auto missing_entry = fs->SetAttr(*listed.value().entry, kNormal);
     ASSERT_FALSE(missing_entry.ok());
     EXPECT_EQ(missing_entry.error().number, ERROR_FILE_NOT_FOUND);
 
-    auto not_wtf8 = fs->SetAttr(Utf8At(L"") + "\xC0\xAF", kNormal);
+    auto not_wtf8 = fs->Dir(Utf8At(L"") + "\xC0\xAF\\", kEverything);
     ASSERT_FALSE(not_wtf8.ok());
     EXPECT_EQ(not_wtf8.error().number, ERROR_NO_UNICODE_TRANSLATION);
 
@@ -198,16 +220,17 @@ TEST_F(Win32FileSystemTest, FailuresCarryTheSystemNumberAndAOneLineDescription) 
     EXPECT_TRUE(folder.error().number == ERROR_PATH_NOT_FOUND ||
                 folder.error().number == ERROR_FILE_NOT_FOUND)
         << folder.error().number;
+    MakeFile(At(L"file"));
     EXPECT_FALSE(object_model.value()->GetFolder(Utf8At(L"file")).ok());
 }
 
-TEST_F(Win32FileSystemTest, SetAttrMakesFilesAndFoldersNormalAndLeavesTheirContents) {
+TEST_F(Win32FileSystemTest, SetAttrMakesListedFilesAndFoldersNormalAndLeavesTheirContents) {
     MakeFile(At(L"locked"), FILE_ATTRIBUTE_READONLY | kHiddenSystem | FILE_ATTRIBUTE_ARCHIVE);
     MakeFolder(At(L"folder"), kHiddenSystem | FILE_ATTRIBUTE_READONLY);
     MakeFile(At(L"folder\\inner"), kHiddenSystem);
 
-    ASSERT_TRUE(fs->SetAttr(Utf8At(L"locked"), kNormal).ok());
-    ASSERT_TRUE(fs->SetAttr(Utf8At(L"folder"), kNormal).ok());
+    ASSERT_TRUE(ResetListed(Utf8At(L""), "locked").ok());
+    ASSERT_TRUE(ResetListed(Utf8At(L""), "folder").ok());
     EXPECT_TRUE(IsNormal(At(L"locked")));
     EXPECT_TRUE(IsNormal(At(L"folder")));
     EXPECT_TRUE(Attributes(At(L"folder")) & FILE_ATTRIBUTE_DIRECTORY);
@@ -215,7 +238,7 @@ TEST_F(Win32FileSystemTest, SetAttrMakesFilesAndFoldersNormalAndLeavesTheirConte
 
     // A doubled separator, as after a drive root, names the same entry.
     MakeFile(At(L"twice"), FILE_ATTRIBUTE_HIDDEN);
-    ASSERT_TRUE(fs->SetAttr(Utf8(root) + "\\\\twice", kNormal).ok());
+    ASSERT_TRUE(ResetListed(Utf8(root) + "\\\\", "twice").ok());
     EXPECT_TRUE(IsNormal(At(L"twice")));
 }
 
@@ -250,7 +273,7 @@ TEST_F(Win32FileSystemTest, UnpairedSurrogatesInNamesRoundTrip) {
     }
     CloseHandle(file);
     EXPECT_EQ(Listing(Utf8(root), kHidden), Names{"x\xED\xA0\x80y"});
-    ASSERT_TRUE(fs->SetAttr(Utf8At(name), kNormal).ok());
+    ASSERT_TRUE(ResetListed(Utf8At(L""), Utf8(name)).ok());
     EXPECT_TRUE(IsNormal(At(name)));
 }
 
@@ -303,6 +326,78 @@ TEST_F(Win32FileSystemTest, TheFolderModelHoldsEveryMemberButNeverTheDots) {
     EXPECT_EQ(root_folder.value()->Name().value(), "");
 }
 
+// Another object takes the name of an entry after it was listed: the new one is left as
+// it is and the old one is not reported as reset.
+TEST_F(Win32FileSystemTest, AnEntryReplacedSinceItWasListedIsRefusedAndLeftAlone) {
+    MakeFile(At(L"file"), FILE_ATTRIBUTE_HIDDEN);
+    MakeFolder(At(L"folder"), FILE_ATTRIBUTE_HIDDEN);
+    MakeFile(At(L"folder\\inner"), FILE_ATTRIBUTE_HIDDEN);
+    // Both exist at once, so that the replacement has a file id of its own.
+    auto replace = [&](const std::wstring& name, bool folder) {
+        if (folder) {
+            MakeFolder(At(name + L".new"), FILE_ATTRIBUTE_HIDDEN);
+            MakeFile(At(name + L".new\\inner"), FILE_ATTRIBUTE_HIDDEN);
+        } else {
+            MakeFile(At(name + L".new"), FILE_ATTRIBUTE_HIDDEN);
+        }
+        ASSERT_TRUE(MoveFileW(Long(At(name)).c_str(), Long(At(name + L".old")).c_str()));
+        ASSERT_TRUE(MoveFileW(Long(At(name + L".new")).c_str(), Long(At(name)).c_str()));
+    };
+    auto refused = [](const Status& status) {
+        return !status.ok() && status.error().number == ERROR_FILE_INVALID &&
+               !status.error().description.empty();
+    };
+
+    auto listed = fs->Dir(Utf8At(L""), kEverything);
+    while (listed.value().name != "file") {
+        listed = fs->Dir();
+    }
+    replace(L"file", false);
+    EXPECT_TRUE(refused(fs->SetAttr(*listed.value().entry, kNormal)));
+    EXPECT_EQ(Attributes(At(L"file")) & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
+
+    auto object_model = std::move(fs->CreateFileSystemObject().value());
+    auto top = std::move(object_model->GetFolder(Utf8(root)).value());
+    auto folders = std::move(top->SubFolders().value()->Enumerate().value());
+    auto folder = std::move(folders->Next().value());
+    ASSERT_EQ(folder->Name().value(), "folder");
+    replace(L"folder", true);
+    EXPECT_TRUE(refused(fs->SetAttr(*folder, kNormal)));
+    auto entered = object_model->GetFolder(*folder);
+    ASSERT_FALSE(entered.ok());
+    EXPECT_EQ(entered.error().number, ERROR_FILE_INVALID);
+    EXPECT_EQ(Attributes(At(L"folder")) & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(Attributes(At(L"folder\\inner")) & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
+}
+
+// The walk keeps only the folders it used last open: after a branch deeper than that,
+// the folders above are opened again from the named folder, each checked on the way.
+TEST_F(Win32FileSystemTest, AWalkDeeperThanTheFoldersKeptOpenReachesEveryFolder) {
+    MakeFolder(At(L"top"));
+    MakeFolder(At(L"top\\mid"), FILE_ATTRIBUTE_HIDDEN);
+    std::vector<std::wstring> entries{L"top\\mid"};
+    for (const wchar_t* branch : {L"top\\mid\\a", L"top\\mid\\b"}) {
+        std::wstring level = branch;
+        MakeFolder(At(level), kHiddenSystem);
+        entries.push_back(level);
+        for (int depth = 0; depth < 20; ++depth) {
+            MakeFile(At(level + L"\\file"), kHiddenSystem);
+            entries.push_back(level + L"\\file");
+            level += L"\\d";
+            MakeFolder(At(level), kHiddenSystem);
+            entries.push_back(level);
+        }
+    }
+    MakeFile(At(L"top\\mid\\z"), FILE_ATTRIBUTE_HIDDEN);
+    entries.push_back(L"top\\mid\\z");
+
+    ScriptedMessageBox box;
+    EXPECT_EQ(engine::FixFolderTree(Utf8At(L"top"), *fs, box), engine::kNoError);
+    for (const auto& entry : entries) {
+        EXPECT_TRUE(IsNormal(At(entry))) << Utf8(entry);
+    }
+}
+
 TEST_F(Win32FileSystemTest, RelativeAndDriveRelativePathsWork) {
     MakeFolder(At(L"sub"));
     MakeFile(At(L"sub\\f"), FILE_ATTRIBUTE_HIDDEN);
@@ -315,7 +410,7 @@ TEST_F(Win32FileSystemTest, RelativeAndDriveRelativePathsWork) {
     auto here = object_model.value()->GetFolder(drive);  // a bare drive is its root
     auto sub = object_model.value()->GetFolder("sub");
     const Names listed = Listing("sub", kHidden);
-    const bool reset = fs->SetAttr(drive + "sub\\f", kNormal).ok();
+    const bool reset = ResetListed(drive + "sub\\", "f").ok();
     SetCurrentDirectoryW(previous);
 
     ASSERT_TRUE(here.ok());
