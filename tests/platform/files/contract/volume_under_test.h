@@ -31,6 +31,9 @@ class VolumeUnderTest {
     virtual std::uint32_t DosBits(const std::string& name) = 0;
     // A link to `target` (a name of the folder), where the volume keeps links.
     virtual bool MakeLink(const std::string& name, const std::string& target) = 0;
+    // Whether a link's own attributes can be reached at all: Wine opens a POSIX link as
+    // its target, so the link can only be reported there.
+    virtual bool ReachesLinksThemselves() { return true; }
     virtual void Remove(const std::string& name) = 0;
     // Another object takes the name: the entry moves to `moved_to`, and a new one of the
     // same kind (file or folder) with `attributes` takes its place.

@@ -68,6 +68,7 @@ class Win32VolumeUnderTest final : public VolumeUnderTest {
         return attributes &
                (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | archive);
     }
+    bool ReachesLinksThemselves() override { return !UnderWine(); }
     bool MakeLink(const std::string& name, const std::string& target) override {
         return CreateSymbolicLinkW(Long(PathOf(name)).c_str(), Wide(target).c_str(),
                                    SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
