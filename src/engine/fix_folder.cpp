@@ -36,10 +36,16 @@ RepairResult FixFolder(const std::string& path, files::FileSystem& fs, RepairPro
     // 3. An empty name ends the listing.
     while (!current.name.empty()) {
         // 4. Reserved entries are passed over untouched.
-        if (!IsReservedName(current.name)) {
+        if (IsReservedName(current.name)) {
+            if (current.name != "." && current.name != "..") {
+                prompt.LeftAlone({path, separator, current.name});
+            }
+        } else {
             // 5. Reset the entry the listing gave; the prompt names it by path + name.
             auto reset = fs.SetAttr(*current.entry, files::kNormal);
-            if (!reset && !failed(reset.error(), PromptForm::Question, current.name)) {
+            if (reset) {
+                prompt.Reset({path, separator, current.name}, reset.value());
+            } else if (!failed(reset.error(), PromptForm::Question, current.name)) {
                 return result;
             }
         }

@@ -83,8 +83,8 @@ class FolderWalk {
     // `listed` is the sub-folder as the parent's listing gave it, which the parent keeps
     // until this level returns; none for the folder the caller named.
     FolderWalk(const FolderWalk* parent, const std::string& path, const Folder* listed,
-               FileSystem& fs)
-        : parent_(parent), listed_(listed), fs_(fs) {
+               FileSystem& fs, RepairPrompt& prompt)
+        : parent_(parent), listed_(listed), fs_(fs), prompt_(prompt) {
         const std::string parent_path = parent ? parent->path() : std::string();
         if (parent && path.starts_with(parent_path)) {
             own_ = path.substr(parent_path.size());
@@ -184,7 +184,11 @@ class FolderWalk {
         if (!name) {
             return Fail(name.error());
         }
-        return Next(count.value() > 0 && !IsReservedName(name.value()) ? passed : skipped);
+        const bool reserved = IsReservedName(name.value());
+        if (reserved && passed == Step::StartFiles) {
+            prompt_.LeftAlone({path(), fs_.Separator(), {}});
+        }
+        return Next(count.value() > 0 && !reserved ? passed : skipped);
     }
 
     // 5 and 9.
@@ -236,6 +240,7 @@ class FolderWalk {
         if (!reset) {
             return Fail(reset.error(), name.value());
         }
+        prompt_.Reset({folder_path.value(), fs_.Separator(), name.value()}, reset.value());
         return Next(Step::NextFile);
     }
 
@@ -250,6 +255,7 @@ class FolderWalk {
         if (!reset) {
             return FailOnSubFolder(reset.error());
         }
+        prompt_.Reset({sub_folder_path.value(), fs_.Separator(), {}}, reset.value());
         return Next(Step::WalkSubFolder);
     }
 
@@ -303,6 +309,7 @@ class FolderWalk {
     const Folder* listed_;
     std::string own_;
     FileSystem& fs_;
+    RepairPrompt& prompt_;
     std::unique_ptr<files::FileSystemObject> object_model_;
     std::unique_ptr<Folder> folder_;
     Loop<files::File> files_;
@@ -315,7 +322,7 @@ RepairResult FixFolderTree(const std::string& path, FileSystem& fs, RepairPrompt
     // The levels of the path the walk is in, outermost first. Each level is what one
     // call of a recursive walk would hold on its stack frame.
     std::vector<std::unique_ptr<FolderWalk>> levels;
-    levels.push_back(std::make_unique<FolderWalk>(nullptr, path, nullptr, fs));
+    levels.push_back(std::make_unique<FolderWalk>(nullptr, path, nullptr, fs, prompt));
 
     for (;;) {
         FolderWalk& walk = *levels.back();
@@ -346,7 +353,7 @@ RepairResult FixFolderTree(const std::string& path, FileSystem& fs, RepairPrompt
         walk.step = outcome.next;
         if (outcome.descend_to) {
             levels.push_back(
-                std::make_unique<FolderWalk>(&walk, *outcome.descend_to, outcome.listed, fs));
+                std::make_unique<FolderWalk>(&walk, *outcome.descend_to, outcome.listed, fs, prompt));
         }
     }
 }

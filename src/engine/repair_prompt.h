@@ -4,6 +4,7 @@
 // only describes the failure; the desktop program words it in a message box, the
 // command line on its console.
 
+#include <cstdint>
 #include <string>
 
 #include "platform/files/result.h"
@@ -25,12 +26,25 @@ struct RepairFailure {
     PromptForm form;
 };
 
+// An entry the routine dealt with, named as the prompts name it.
+struct RepairEntry {
+    const std::string& folder;
+    char separator;
+    const std::string& entry;  // empty for the folder itself
+};
+
 class RepairPrompt {
   public:
     virtual ~RepairPrompt() = default;
 
     // Called once per failure, after the result has taken its number.
     virtual PromptAnswer Failed(const RepairFailure& failure) = 0;
+
+    // Told of each entry reset, with its Read-only, Hidden, System and Archive bits before
+    // (none: it was Normal already), and of each reserved folder left alone. For a caller
+    // that counts or shows progress; the desktop program needs neither.
+    virtual void Reset(const RepairEntry& /*entry*/, std::uint32_t /*before*/) {}
+    virtual void LeftAlone(const RepairEntry& /*entry*/) {}
 };
 
 }  // namespace vantrelle::engine

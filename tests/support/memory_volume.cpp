@@ -63,6 +63,7 @@ bool IsDrive(std::string_view part) {
 
 const Error kPathNotFoundError{kPathNotFound, "The system cannot find the path specified."};
 const Error kFileNotFoundError{kFileNotFound, "The system cannot find the file specified."};
+constexpr std::uint32_t kDosBits = files::kReadOnly | files::kHidden | files::kSystem | files::kArchive;
 const Error kReplacedError{kReplaced, "The entry was replaced by another one since it was listed."};
 
 // What every entry the volume gives keeps: the object it names (by its path and which
@@ -442,7 +443,7 @@ Result<std::unique_ptr<files::FileSystemObject>> MemoryVolume::CreateFileSystemO
         std::make_unique<MemoryFileSystemObject>(*this));
 }
 
-files::Status MemoryVolume::SetAttr(const files::Entry& listed, std::uint32_t attributes) {
+files::Result<std::uint32_t> MemoryVolume::SetAttr(const files::Entry& listed, std::uint32_t attributes) {
     const MemoryEntry& entry = *AsMemoryEntry(listed);
     set_attr_calls_.push_back(entry.shown);
     if (auto e = Inject(Op::SetAttr, entry.path)) {
@@ -455,8 +456,9 @@ files::Status MemoryVolume::SetAttr(const files::Entry& listed, std::uint32_t at
     if (node->id != entry.id) {
         return kReplacedError;
     }
+    const std::uint32_t before = node->attributes & kDosBits;
     node->attributes = attributes & ~static_cast<std::uint32_t>(files::kDirectory);
-    return files::Done{};
+    return before;
 }
 
 }  // namespace vantrelle::testing

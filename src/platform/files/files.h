@@ -118,9 +118,10 @@ class FileSystem {
     virtual Result<Listed> Dir() = 0;
 
     // Sets the attributes of an entry this file system listed (a `Dir` entry, a `File`,
-    // a sub-folder); a link's own, never its target's. Fails for an entry whose name no
-    // longer reaches the object listed.
-    virtual Status SetAttr(const Entry& entry, std::uint32_t attributes) = 0;
+    // a sub-folder); a link's own, never its target's, and gives the entry's Read-only,
+    // Hidden, System and Archive bits as they were before. Fails for an entry whose name
+    // no longer reaches the object listed.
+    virtual Result<std::uint32_t> SetAttr(const Entry& entry, std::uint32_t attributes) = 0;
 
     virtual Result<std::unique_ptr<FileSystemObject>> CreateFileSystemObject() = 0;
 

@@ -99,7 +99,7 @@ class NativeFileSystemTest : public ::testing::Test {
     }
 
     // Resets the entry at `path` as a listing of its folder gives it.
-    Status Reset(const std::string& path, std::uint32_t attributes = kNormal) {
+    Result<std::uint32_t> Reset(const std::string& path, std::uint32_t attributes = kNormal) {
         const std::size_t slash = path.rfind('/');
         auto entry = testing::ListedEntry(*fs_, path.substr(0, slash), path.substr(slash + 1));
         if (!entry) {

@@ -353,20 +353,21 @@ class ExfatVolume final : public Volume {
         return ReadAgain(listed, set);
     }
 
-    Status SetAttributes(const VolumeEntry& listed, std::uint32_t attributes) override {
+    Result<std::uint32_t> SetAttributes(const VolumeEntry& listed,
+                                        std::uint32_t attributes) override {
         if (listed.broken) {
             return *listed.broken;
         }
         std::vector<Slot> set;
         if (auto same = ReadAgain(listed, set); !same) {
-            return same;
+            return same.error();
         }
         const Slot before = set[0];
         const std::uint16_t now = Le16(&before[4]);
         const auto wanted =
             static_cast<std::uint16_t>((now & ~kChangeable) | (attributes & kChangeable));
         if (wanted == now) {
-            return Done{};
+            return std::uint32_t{now & kChangeable};
         }
         set[0][4] = static_cast<std::uint8_t>(wanted);
         set[0][5] = static_cast<std::uint8_t>(wanted >> 8);
@@ -377,7 +378,11 @@ class ExfatVolume final : public Volume {
         const std::uint16_t checksum = EntrySetChecksum(bytes);
         set[0][2] = static_cast<std::uint8_t>(checksum);
         set[0][3] = static_cast<std::uint8_t>(checksum >> 8);
-        return WriteSlot(device_, geometry_.sector_size, listed.slots[0], before, set[0]);
+        if (auto written = WriteSlot(device_, geometry_.sector_size, listed.slots[0], before, set[0]);
+            !written) {
+            return written.error();
+        }
+        return std::uint32_t{now & kChangeable};
     }
 
   private:

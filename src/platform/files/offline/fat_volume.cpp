@@ -319,7 +319,8 @@ class FatVolume final : public Volume {
         return ReadAgain(listed, slots);
     }
 
-    Status SetAttributes(const VolumeEntry& listed, std::uint32_t attributes) override {
+    Result<std::uint32_t> SetAttributes(const VolumeEntry& listed,
+                                        std::uint32_t attributes) override {
         if (listed.dot) {
             return Error{EINVAL, "'.' and '..' are never changed"};
         }
@@ -328,18 +329,22 @@ class FatVolume final : public Volume {
         }
         std::vector<Slot> slots;
         if (auto same = ReadAgain(listed, slots); !same) {
-            return same;
+            return same.error();
         }
         const Slot& before = slots.back();
         const std::uint8_t now = before[11];
         const auto wanted =
             static_cast<std::uint8_t>((now & ~kChangeable) | (attributes & kChangeable));
         if (wanted == now) {
-            return Done{};
+            return std::uint32_t{now & kChangeable};
         }
         Slot after = before;
         after[11] = wanted;
-        return WriteSlot(device_, geometry_.sector_size, listed.slots.back(), before, after);
+        if (auto written = WriteSlot(device_, geometry_.sector_size, listed.slots.back(), before, after);
+            !written) {
+            return written.error();
+        }
+        return std::uint32_t{now & kChangeable};
     }
 
   private:

@@ -329,7 +329,7 @@ class OfflineFileSystem final : public FileSystem {
         }
     }
 
-    Status SetAttr(const Entry& entry, std::uint32_t attributes) override {
+    Result<std::uint32_t> SetAttr(const Entry& entry, std::uint32_t attributes) override {
         const auto* listed = dynamic_cast<const OnVolume*>(&entry);
         if (listed == nullptr || listed->opened() != opened_) {
             return Error{EINVAL, "The entry was not listed on this volume"};

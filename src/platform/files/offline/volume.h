@@ -59,7 +59,9 @@ class Volume {
     // Reads the entry's slots again, checks they still hold `listed`, and sets its bits
     // kReadOnly|kHidden|kSystem|kArchive to those of `attributes`; the file system
     // flushes the device before the outcome. Every other bit, and every other byte, stays.
-    virtual Status SetAttributes(const VolumeEntry& listed, std::uint32_t attributes) = 0;
+    // Gives the entry's Read-only, Hidden, System and Archive bits as they were before.
+    virtual Result<std::uint32_t> SetAttributes(const VolumeEntry& listed,
+                                                std::uint32_t attributes) = 0;
     // Whether the entry's slots still hold `listed`.
     virtual Status Verify(const VolumeEntry& listed) = 0;
 };

@@ -111,12 +111,19 @@ bool HasXattr(const std::string& path, const char* name) {
     return ::lgetxattr(path.c_str(), name, byte, sizeof byte) >= 0 || errno == ERANGE;
 }
 
-// A write done, or the error it failed with.
-Result<Change> Written(const Status& written) {
+constexpr std::uint32_t kDosBits = kReadOnly | kHidden | kSystem | kArchive;
+
+// Nothing to write: the entry had `before`.
+Change Unchanged(std::uint32_t before) {
+    return Change{before & kDosBits, false};
+}
+
+// A write done over `before`, or the error it failed with.
+Result<Change> Written(std::uint32_t before, const Status& written) {
     if (!written) {
         return written.error();
     }
-    return Change::Made;
+    return Change{before & kDosBits, true};
 }
 
 Error Unreadable(const char* name, const std::string& bytes) {
@@ -128,7 +135,7 @@ Result<Change> SetThroughFatIoctl(const std::string& path, const struct stat& en
                                   std::uint32_t attributes) {
 #ifdef FAT_IOCTL_SET_ATTRIBUTES
     if (S_ISLNK(entry.st_mode)) {
-        return Change::NoneNeeded;  // FAT keeps no links; nothing of the kind to reset
+        return Unchanged(0);  // FAT keeps no links; nothing of the kind to reset
     }
     Descriptor fd(OpenEntry(path));
     if (fd.get() < 0) {
@@ -141,12 +148,12 @@ Result<Change> SetThroughFatIoctl(const std::string& path, const struct stat& en
     // The kernel refuses a change of the directory bit: it stays as read.
     const std::uint32_t wanted = WithFatSettableBits(current, attributes) | (current & kDirectory);
     if (wanted == current) {
-        return Change::NoneNeeded;
+        return Unchanged(current);
     }
     if (::ioctl(fd.get(), FAT_IOCTL_SET_ATTRIBUTES, &wanted) != 0) {
         return SystemError(errno, "setting the FAT attributes");
     }
-    return Change::Made;
+    return Change{current & kDosBits, true};
 #else
     (void)path;
     (void)entry;
@@ -221,7 +228,7 @@ Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
         return metadata.error();
     }
     if (metadata.value()) {
-        return Change::NoneNeeded;
+        return Unchanged(0);
     }
     const bool big_endian = mechanism == Mechanism::NtfsAttribBe;
     const char* attribute = big_endian ? kNtfsAttribBe : kNtfsAttribNative;
@@ -253,14 +260,14 @@ Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
         wanted |= *current & files::kSystem;
     }
     if (wanted == *current) {
-        return Change::NoneNeeded;
+        return Unchanged(*current);
     }
     if (big_endian) {
-        return Written(SetXattr(path, attribute, EncodeBigEndian32(wanted), 0));
+        return Written(*current, SetXattr(path, attribute, EncodeBigEndian32(wanted), 0));
     }
     std::string native(4, '\0');
     std::memcpy(native.data(), &wanted, sizeof wanted);
-    return Written(SetXattr(path, attribute, native, 0));
+    return Written(*current, SetXattr(path, attribute, native, 0));
 }
 
 // The SMB client sends the word to the server and keeps what it sent; read back, it shows
@@ -277,7 +284,7 @@ Result<Change> SetThroughCifsDosAttrib(const std::string& path, std::uint32_t at
     std::memcpy(&current, read.value().bytes.data(), sizeof current);
     std::uint32_t wanted = WithSettableBits(current, attributes);
     if (wanted == current) {
-        return Change::NoneNeeded;
+        return Unchanged(current);
     }
     const std::uint32_t sent = wanted == 0 ? kFileAttributeNormal : wanted;
     std::string bytes(4, '\0');
@@ -293,7 +300,7 @@ Result<Change> SetThroughCifsDosAttrib(const std::string& path, std::uint32_t at
     if ((now & kSettableBits) != (wanted & kSettableBits)) {
         return Error{EIO, "The SMB server did not change the DOS attributes"};
     }
-    return Change::Made;
+    return Change{current & kDosBits, true};
 }
 
 Result<Change> SetThroughUserDosAttrib(const std::string& path, std::uint32_t attributes) {
@@ -305,9 +312,9 @@ Result<Change> SetThroughUserDosAttrib(const std::string& path, std::uint32_t at
         // No value means Normal to Wine and Samba alike; only a wish for more than
         // Normal needs one, and this program never has that wish on such a volume.
         if ((attributes & kSettableBits) == 0) {
-            return Change::NoneNeeded;
+            return Unchanged(0);
         }
-        return Written(SetXattr(path, kUserDosAttrib, EncodeDosAttrib({}, {}, attributes), 0));
+        return Written(0, SetXattr(path, kUserDosAttrib, EncodeDosAttrib({}, {}, attributes), 0));
     }
     const auto parsed = ParseDosAttrib(read.value().bytes);
     if (!parsed) {
@@ -315,9 +322,9 @@ Result<Change> SetThroughUserDosAttrib(const std::string& path, std::uint32_t at
     }
     const std::uint32_t wanted = WithSettableBits(parsed->attributes, attributes);
     if (wanted == parsed->attributes) {
-        return Change::NoneNeeded;
+        return Unchanged(parsed->attributes);
     }
-    return Written(SetXattr(path, kUserDosAttrib,
+    return Written(parsed->attributes, SetXattr(path, kUserDosAttrib,
                             EncodeDosAttrib(read.value().bytes, *parsed, wanted), XATTR_REPLACE));
 }
 

@@ -29,8 +29,12 @@ struct VolumeMechanism {
     std::string why_unavailable;
 };
 
-// What a reset came to: an entry already as wished needs no write.
-enum class Change { Made, NoneNeeded };
+// What a reset came to: the entry's Read-only, Hidden, System and Archive bits before
+// it, and whether it needed a write (an entry already as wished needs none).
+struct Change {
+    std::uint32_t before = 0;
+    bool written = false;
+};
 
 class AttributeStore {
   public:

@@ -58,13 +58,14 @@ bool IsDirectory(DIR* dir, const dirent& entry) {
 // Whether the numbers a listing of the folder open as `folder` gives are the inode numbers
 // its entries have: the kernel's FAT and exFAT drivers make up a number for an entry
 // whose inode is not in memory yet (their look-alike names are told apart otherwise,
-// fat_lookup_name.h).
+// fat_lookup_name.h), and ISO 9660 lists a file by another number than its lookup gives.
 bool ListsInodeNumbers(int folder) {
     constexpr long kMsdosMagic = 0x4d44;  // vfat and msdos
     constexpr long kExfatMagic = 0x2011BAB0;
+    constexpr long kIsofsMagic = 0x9660;
     struct statfs volume {};
     return ::fstatfs(folder, &volume) == 0 && volume.f_type != kMsdosMagic &&
-           volume.f_type != kExfatMagic;
+           volume.f_type != kExfatMagic && volume.f_type != kIsofsMagic;
 }
 
 // The inode number a listing gave, where it is the entry's own; 0 where it is not. FUSE
@@ -182,7 +183,7 @@ Result<struct stat> LookUp(int folder, const std::string& name, const ListedName
 // folder's volume, and only a reset that finds nothing to change looks the name up: two
 // entries listed under one name both lead to the first, and the second is reported
 // instead of being called reset.
-Status Reset(Walk& walk, const ListedName& listed, std::uint32_t attributes) {
+Result<std::uint32_t> Reset(Walk& walk, const ListedName& listed, std::uint32_t attributes) {
     const bool paused = walk.Pauses() != listed.pauses;
     auto folder = walk.open.Open(listed.folder);
     if (!folder) {
@@ -197,7 +198,7 @@ Status Reset(Walk& walk, const ListedName& listed, std::uint32_t attributes) {
         name = std::move(reachable.value());
     }
     if (auto entered = walk.here.Enter(listed.folder, folder.value()); !entered) {
-        return entered;
+        return entered.error();
     }
     const dev_t volume = listed.folder->identity.device;
     struct stat entry {};
@@ -217,12 +218,12 @@ Status Reset(Walk& walk, const ListedName& listed, std::uint32_t attributes) {
     if (!reset) {
         return reset.error();
     }
-    if (reset.value() == posix::Change::NoneNeeded && !looked_up && listed.inode != 0) {
+    if (!reset.value().written && !looked_up && listed.inode != 0) {
         if (auto found = LookUp(folder.value(), name, listed); !found) {
             return found.error();
         }
     }
-    return Done{};
+    return reset.value().before;
 }
 
 // The names a folder holds, taken in one pass when first asked for. A walk keeps one
@@ -556,7 +557,7 @@ class PosixFileSystem final : public FileSystem {
     }
 
     // Only entries this file system listed reach here: the engine hands back what it got.
-    Status SetAttr(const Entry& entry, std::uint32_t attributes) override {
+    Result<std::uint32_t> SetAttr(const Entry& entry, std::uint32_t attributes) override {
         // The exact type, not dynamic_cast: this is asked once per entry.
         const std::type_info& type = typeid(entry);
         if (type == typeid(PosixDirEntry)) {

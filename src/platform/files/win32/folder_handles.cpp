@@ -124,7 +124,8 @@ Result<OpenFolder> OpenNamedFolder(const NativePath& path) {
     return open;
 }
 
-Status ResetListed(const OpenFolder& folder, const ListedMember& member, DWORD attributes) {
+Result<std::uint32_t> ResetListed(const OpenFolder& folder, const ListedMember& member,
+                                  DWORD attributes) {
     auto handle = OpenInFolder(folder.handle.get(), member.name, Opening::Entry);
     if (!handle) {
         return handle.error();
@@ -156,7 +157,11 @@ Status ResetListed(const OpenFolder& folder, const ListedMember& member, DWORD a
             return Misplaced(folder, LinkOpenedAsTarget());
         }
     }
-    return SetAttributes(entry, attributes);
+    if (auto set = SetAttributes(entry, attributes); !set) {
+        return set.error();
+    }
+    return member.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
 }
 
 Result<const OpenFolder*> FolderHandles::Open(const Node& folder) {

@@ -40,7 +40,9 @@ Result<OpenFolder> OpenNamedFolder(const NativePath& path);
 
 // Sets the attributes of `member`, listed in `folder`, through a handle opened as the
 // entry itself; refused, with nothing touched, when the name now reaches another object.
-Status ResetListed(const OpenFolder& folder, const ListedMember& member, DWORD attributes);
+// Gives the entry's Read-only, Hidden, System and Archive bits as its listing showed them.
+Result<std::uint32_t> ResetListed(const OpenFolder& folder, const ListedMember& member,
+                                  DWORD attributes);
 
 class FolderHandles {
   public:

@@ -92,7 +92,7 @@ struct Walk {
 class Resettable {
   public:
     virtual ~Resettable() = default;
-    virtual Status Reset(DWORD attributes) const = 0;
+    virtual Result<std::uint32_t> Reset(DWORD attributes) const = 0;
 };
 
 // An entry `Dir` gave: its name and identity, and the folder listed, held open.
@@ -100,7 +100,7 @@ class DirEntry : public Entry, public Resettable {
   public:
     DirEntry(std::shared_ptr<const OpenFolder> folder, ListedMember member)
         : folder_(std::move(folder)), member_(std::move(member)) {}
-    Status Reset(DWORD attributes) const override {
+    Result<std::uint32_t> Reset(DWORD attributes) const override {
         return win32::ResetListed(*folder_, member_, attributes);
     }
 
@@ -115,7 +115,7 @@ class Win32File : public File, public Resettable {
         : walk_(std::move(walk)), folder_(std::move(folder)), member_(std::move(member)) {}
 
     Result<std::string> Name() override { return win32::Wtf8FromUtf16(member_.name); }
-    Status Reset(DWORD attributes) const override {
+    Result<std::uint32_t> Reset(DWORD attributes) const override {
         auto folder = walk_->folders.Open(folder_);
         if (!folder) {
             return folder.error();
@@ -194,7 +194,7 @@ class Win32Folder : public Folder, public Resettable {
     Result<std::unique_ptr<FolderCollection>> SubFolders() override;
 
     // A sub-folder is reset as an entry of its parent; the named folder is no entry.
-    Status Reset(DWORD attributes) const override {
+    Result<std::uint32_t> Reset(DWORD attributes) const override {
         if (!node_->parent) {
             return SystemError(ERROR_INVALID_PARAMETER);
         }
@@ -392,7 +392,7 @@ class Win32FileSystem : public FileSystem {
         }
     }
 
-    Status SetAttr(const Entry& entry, std::uint32_t attributes) override {
+    Result<std::uint32_t> SetAttr(const Entry& entry, std::uint32_t attributes) override {
         const auto* listed = dynamic_cast<const Resettable*>(&entry);
         if (!listed) {
             return SystemError(ERROR_INVALID_PARAMETER);

@@ -132,7 +132,7 @@ class Win32FileSystemTest : public ::testing::Test {
     }
 
     // Resets the entry `name` as a listing started with `pattern` gives it.
-    Status ResetListed(const std::string& pattern, const std::string& name) {
+    Result<std::uint32_t> ResetListed(const std::string& pattern, const std::string& name) {
         auto listed = fs->Dir(pattern, kEverything);
         while (listed && !listed.value().name.empty()) {
             if (listed.value().name == name) {
@@ -343,7 +343,7 @@ TEST_F(Win32FileSystemTest, AnEntryReplacedSinceItWasListedIsRefusedAndLeftAlone
         ASSERT_TRUE(MoveFileW(Long(At(name)).c_str(), Long(At(name + L".old")).c_str()));
         ASSERT_TRUE(MoveFileW(Long(At(name + L".new")).c_str(), Long(At(name)).c_str()));
     };
-    auto refused = [](const Status& status) {
+    auto refused = [](const Result<std::uint32_t>& status) {
         return !status.ok() && status.error().number == ERROR_FILE_INVALID &&
                !status.error().description.empty();
     };
