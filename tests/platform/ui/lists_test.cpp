@@ -11,6 +11,13 @@
 #include "platform/ui/drive_list.h"
 #include "platform/ui/driver.h"
 #include "support/memory_volume.h"
+#ifndef _WIN32
+#include <unistd.h>
+
+#include <fstream>
+
+#include "support/mount_namespace.h"
+#endif
 
 namespace vantrelle::ui {
 namespace {
@@ -180,6 +187,34 @@ TEST(DriveListTest, TheMachinesDrivesAreUsableRootsWithoutPseudoFileSystems) {
         }
     }
 }
+
+#ifndef _WIN32
+bool Lists(const std::vector<DriveEntry>& drives, const std::filesystem::path& root) {
+    return std::any_of(drives.begin(), drives.end(),
+                       [&](const DriveEntry& drive) { return drive.drive == root.string(); });
+}
+
+TEST(DriveListOnThisMachine, AFileMountedOverAFileIsNoDrive) {
+    if (!vantrelle::testing::EnterOwnMountNamespace()) {
+        GTEST_SKIP() << "needs a mount namespace of its own (root)";
+    }
+    char pattern[] = "/tmp/vantrelle-mounts-XXXXXX";
+    const std::filesystem::path top = mkdtemp(pattern);
+    std::filesystem::create_directories(top / "source" / "folder");
+    std::filesystem::create_directory(top / "stick");
+    std::ofstream(top / "source" / "hosts") << "127.0.0.1 localhost\n";
+    std::ofstream(top / "hosts") << "";
+    {
+        vantrelle::testing::BindMount folder(top / "source" / "folder", top / "stick");
+        vantrelle::testing::BindMount file(top / "source" / "hosts", top / "hosts");
+        ASSERT_TRUE(folder.mounted() && file.mounted());
+        const std::vector<DriveEntry> drives = MountedDrives();
+        EXPECT_TRUE(Lists(drives, top / "stick")) << "a folder mounted over a folder is one";
+        EXPECT_FALSE(Lists(drives, top / "hosts"));
+    }
+    std::filesystem::remove_all(top);
+}
+#endif
 
 }  // namespace
 }  // namespace vantrelle::ui

@@ -11,6 +11,8 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
 namespace vantrelle::ui {
@@ -43,6 +45,13 @@ bool IsPseudo(const QStorageInfo& volume) {
                     {"/proc", "/sys", "/dev", "/run/user", "/run/lock", "/run/credentials", "/boot",
                      "/snap", "/var/lib", "/var/snap", "/var/run"}) ||
            (UnderAny(volume.rootPath(), {"/run"}) && !UnderAny(volume.rootPath(), {"/run/media"}));
+}
+
+// A file bind-mounted over another (as containers mount /etc/hosts) is no drive.
+bool RootIsFolder(const QStorageInfo& volume) {
+    struct stat root {};
+    return stat(QFile::encodeName(volume.rootPath()).constData(), &root) == 0 &&
+           S_ISDIR(root.st_mode);
 }
 
 // A block device the kernel marks removable (USB sticks, card readers), or a volume
@@ -95,7 +104,7 @@ std::vector<DriveEntry> MountedDrives() {
         entry.removable =
             GetDriveTypeW(reinterpret_cast<const wchar_t*>(root.utf16())) == DRIVE_REMOVABLE;
 #else
-        if (IsPseudo(volume)) {
+        if (IsPseudo(volume) || !RootIsFolder(volume)) {
             continue;
         }
         const QString root = volume.rootPath();
