@@ -118,6 +118,16 @@ void MainForm::Check2_Click() {
 }
 
 void MainForm::Command1_Click() {
+    // With no stick in, the list offers the system's own drive; repairing it by surprise
+    // would unhide what the system hides on purpose.
+    if (services_.is_system_drive(target_path_)) {
+        const int answer = services_.box->MsgBox(
+            table_.system_drive_line1 + kCrLf + table_.system_drive_line2,
+            ui::vbYesNo + ui::vbExclamation + ui::vbDefaultButton2, table_.warning_title);
+        if (answer != ui::vbYes) {
+            return;
+        }
+    }
     Label3.SetCaption(table_.status_line1 + kCrLf + table_.status_line2);
     Label3.SetVisible(true);
     // The repair blocks the window until it returns: the status must be on screen first.

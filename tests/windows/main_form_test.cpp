@@ -380,6 +380,65 @@ TEST_F(MainFormTest, FarsiBoxesUseFarsiTextsButTheOutcomeTitleStaysDone) {
     EXPECT_EQ(form->Label2.Caption(), std::string(expected::kPathPrefix) + kCrLf + "E:\\");
 }
 
+TEST_F(MainFormTest, StartOnTheSystemDriveAsksFirstAndNoRepairsNothing) {
+    const std::string warning =
+#ifdef _WIN32
+        "This is the drive your system runs from. Windows keeps some of its own files hidden on "
+#else
+        "This is the drive your system runs from. the system keeps some of its own files hidden "
+        "on "
+#endif
+        "purpose, and this repair would make them visible.\r\n"
+        "Do you want to repair this drive anyway?";
+    constexpr int kNoByDefault = 4 + 48 + 256;
+    volume.AddFile("C:\\pagefile.sys", kHidden | kSystem);
+    MainForm* form = Open(Language::English);
+    form->Drive1.SetDrive("C:");
+    bool status_shown = false;
+    box.on_box = [&](const std::string&) { status_shown = form->Label3.Visible(); };
+
+    box.script.Then(vbNo);
+    driver::Click(form->Command1);
+    EXPECT_EQ(box.script.shown(), (std::vector<ShownBox>{{warning, kNoByDefault, "Warning"}}));
+    EXPECT_FALSE(status_shown) << "asked before the repair begins";
+    EXPECT_EQ(volume.Attributes("C:\\pagefile.sys"), kHidden | kSystem);
+    EXPECT_FALSE(form->Label3.Visible());
+
+    // The folder list at the drive's root names the same drive; Yes repairs it.
+    form->Check1.SetValue(1);
+    ASSERT_TRUE(driver::Open(form->Dir1, "C:\\Work"));
+    ASSERT_TRUE(driver::Open(form->Dir1, "C:\\"));
+    ASSERT_EQ(form->TargetPath(), "C:\\");
+    box.script.Then(vbYes).Then(vbOK);
+    driver::Click(form->Command1);
+    ASSERT_EQ(box.script.shown().size(), 3u);
+    EXPECT_EQ(box.script.shown()[1].text, warning);
+    EXPECT_EQ(box.script.shown()[2].text, kEnglishSuccess);
+    EXPECT_EQ(volume.Attributes("C:\\pagefile.sys"), files::kNormal);
+
+    // A folder of the system drive and a stick are repaired without a question.
+    ASSERT_TRUE(driver::Open(form->Dir1, "C:\\Work"));
+    box.script.Then(vbOK);
+    driver::Click(form->Command1);
+    form->Check1.SetValue(0);
+    form->Drive1.SetDrive("E:");
+    box.script.Then(vbOK);
+    driver::Click(form->Command1);
+    ASSERT_EQ(box.script.shown().size(), 5u);
+    EXPECT_EQ(box.script.shown()[3].text, kEnglishSuccess);
+    EXPECT_EQ(box.script.shown()[4].text, kEnglishSuccess);
+}
+
+TEST_F(MainFormTest, TheFarsiSystemDriveWarningIsInFarsi) {
+    MainForm* form = Open(Language::Farsi);
+    form->Drive1.SetDrive("C:");
+    box.script.Then(vbNo);
+    driver::Click(form->Command1);
+    EXPECT_EQ(box.script.shown(), (std::vector<ShownBox>{{std::string(expected::kSystemDrive1) +
+                                                              kCrLf + expected::kSystemDrive2,
+                                                          4 + 48 + 256, expected::kWarningTitle}}));
+}
+
 TEST_F(MainFormTest, UpdateCommandAsksForTheWindowOfItsLanguage) {
     driver::Choose(Open(Language::English)->Update);
     driver::Choose(Open(Language::Farsi)->Update);

@@ -23,6 +23,11 @@ struct DriveEntry {
 // Never empty: the file system's root stands in when nothing else is mounted.
 std::vector<DriveEntry> MountedDrives();
 
+// Whether `path` names the root of a volume the running system lives on, whose hidden
+// files the system hides on purpose: on Windows the drive of %SystemRoot%; on Linux a
+// mount point on the volume of /, /boot, /usr or a home folder.
+bool IsSystemDrive(const std::string& path);
+
 class DriveListBox : public Control {
   public:
     // Starts on the first removable drive, or on the first drive when none is.

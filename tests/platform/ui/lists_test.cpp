@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <filesystem>
 
 #include "contract_window.h"
@@ -186,6 +188,39 @@ TEST(DriveListTest, TheMachinesDrivesAreUsableRootsWithoutPseudoFileSystems) {
             EXPECT_FALSE(seen_fixed) << "removable drives come first";
         }
     }
+}
+
+TEST(DriveListTest, OnlyTheRootOfAVolumeTheSystemRunsFromIsTheSystemsDrive) {
+#ifdef _WIN32
+    const char* system_root = std::getenv("SystemRoot");
+    ASSERT_NE(system_root, nullptr);
+    const char letter = system_root[0];
+    EXPECT_TRUE(IsSystemDrive(std::string(1, letter) + ":"));
+    EXPECT_TRUE(IsSystemDrive(std::string(1, static_cast<char>(std::tolower(letter))) + ":\\"));
+    EXPECT_FALSE(IsSystemDrive(system_root)) << "a folder of the drive is not the drive";
+    EXPECT_FALSE(IsSystemDrive(letter == 'Q' ? "R:" : "Q:"));
+#else
+    EXPECT_TRUE(IsSystemDrive("/"));
+    EXPECT_FALSE(IsSystemDrive("/nonexistent-vantrelle"));
+    if (!vantrelle::testing::EnterOwnMountNamespace()) {
+        GTEST_SKIP() << "needs a mount namespace of its own (root)";
+    }
+    char pattern[] = "/tmp/vantrelle-system-XXXXXX";
+    const std::filesystem::path top = mkdtemp(pattern);
+    std::filesystem::create_directories(top / "stick");
+    std::filesystem::create_directories(top / "usr");
+    EXPECT_FALSE(IsSystemDrive((top / "stick").string())) << "a folder, not a mount point";
+    ASSERT_EQ(mount("stick", (top / "stick").c_str(), "tmpfs", 0, nullptr), 0);
+    EXPECT_FALSE(IsSystemDrive((top / "stick").string())) << "another volume";
+    {
+        // The system's own volume, mounted once more elsewhere, is still the system's.
+        vantrelle::testing::BindMount usr("/usr", top / "usr");
+        ASSERT_TRUE(usr.mounted());
+        EXPECT_TRUE(IsSystemDrive((top / "usr").string() + "/"));
+    }
+    umount2((top / "stick").c_str(), MNT_DETACH);
+    std::filesystem::remove_all(top);
+#endif
 }
 
 #ifndef _WIN32

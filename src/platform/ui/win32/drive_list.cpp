@@ -129,6 +129,20 @@ std::vector<DriveEntry> MountedDrives() {
     return removable;
 }
 
+bool IsSystemDrive(const std::string& path) {
+    std::string drive = path;
+    if (!drive.empty() && (drive.back() == '\\' || drive.back() == '/')) {
+        drive.pop_back();
+    }
+    wchar_t windows[MAX_PATH + 1] = {};
+    const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH + 1);
+    if (drive.size() != 2 || drive[1] != ':' || length < 2 || length > MAX_PATH ||
+        windows[1] != L':') {
+        return false;
+    }
+    return std::towupper(static_cast<unsigned char>(drive[0])) == std::towupper(windows[0]);
+}
+
 DriveListBox::DriveListBox(Window& window, std::string name, Rect at,
                            std::vector<DriveEntry> drives)
     : Control(window, std::move(name),
