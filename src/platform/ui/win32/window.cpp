@@ -54,10 +54,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
     }
     const bool live = !window->unloaded() && !window->program().ended();
     switch (message) {
-        case WM_COMMAND:
+        case WM_COMMAND: {
             if (!live) {
                 return 0;
             }
+            const Program::HandlerScope scope(window->program());
             if (lparam != 0) {
                 if (Control* control = win32::ControlOf(reinterpret_cast<HWND>(lparam))) {
                     control->native().Notified(HIWORD(wparam));
@@ -69,6 +70,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
                 }
             }
             return 0;
+        }
         case WM_CTLCOLORSTATIC:
             if (Control* control = win32::ControlOf(reinterpret_cast<HWND>(lparam))) {
                 if (HBRUSH brush = control->native().Colored(reinterpret_cast<HDC>(wparam))) {
