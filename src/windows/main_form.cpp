@@ -27,7 +27,7 @@ MainForm::MainForm(ui::Program& program, const MainFormTable& table, Services& s
       table_(table),
       services_(services),
       Label1(*this, "Label1", table.label1),
-      Drive1(*this, "Drive1", table.drive1, services.drives()),
+      Drive1(*this, "Drive1", table.drive1, services.drives),
       Check1(*this, "Check1", table.check1),
       Check2(*this, "Check2", table.check2),
       Label2(*this, "Label2", table.label2),

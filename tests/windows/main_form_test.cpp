@@ -380,6 +380,27 @@ TEST_F(MainFormTest, FarsiBoxesUseFarsiTextsButTheOutcomeTitleStaysDone) {
     EXPECT_EQ(form->Label2.Caption(), std::string(expected::kPathPrefix) + kCrLf + "E:\\");
 }
 
+TEST_F(MainFormTest, TargetPathFollowsTheDriveListWhenTheStickGoesAndComesBack) {
+    std::vector<ui::DriveEntry> mounted = {{"C:", "c: [System]", false},
+                                           {"E:", "e: [STICK]", true}};
+    forms->services().drives = [&] { return mounted; };
+    MainForm* form = Open(Language::English);
+    form->Check1.SetValue(1);
+    ASSERT_EQ(form->TargetPath(), "E:\\") << "the folder list moved to the stick's root";
+
+    mounted.pop_back();
+    form->Drive1.Refresh();
+    EXPECT_EQ(form->Drive1.Drive(), "C:");
+    EXPECT_EQ(form->TargetPath(), "C:");
+    EXPECT_EQ(form->Dir1.Path(), "C:\\");
+    EXPECT_EQ(form->Label2.Caption(), "Path: \r\nC:");
+
+    mounted.push_back({"F:", "f: [CARD]", true});
+    form->Drive1.Refresh();
+    EXPECT_EQ(form->TargetPath(), "F:") << "a stick that arrives when none was there";
+    EXPECT_EQ(form->Dir1.Path(), "F:\\");
+}
+
 TEST_F(MainFormTest, StartOnTheSystemDriveAsksFirstAndNoRepairsNothing) {
     const std::string warning =
 #ifdef _WIN32

@@ -64,6 +64,8 @@ struct Control::Native {
     virtual HBRUSH Colored(HDC /*dc*/) { return nullptr; }
     virtual void ApplyRightToLeft();
     virtual void FontChanged() {}
+    // A volume arrived or went (WM_DEVICECHANGE to the control's window).
+    virtual void VolumesChanged() {}
 };
 
 struct Menu::Native {

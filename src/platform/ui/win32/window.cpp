@@ -4,7 +4,11 @@
 
 #include <algorithm>
 
+// clang-format off
 #include "platform/ui/win32/native.h"
+#include <dbt.h>
+// clang-format on
+
 #include "platform/ui/win32/twips.h"
 #include "platform/ui/win32/wide_text.h"
 #include "resource_ids.h"
@@ -95,6 +99,23 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
                 }
             }
             return 0;
+        case WM_DEVICECHANGE:
+            // Sent to every top-level window when a volume (a drive letter) comes or goes.
+            if (live && (wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) &&
+                lparam != 0 &&
+                reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam)->dbch_devicetype ==
+                    DBT_DEVTYP_VOLUME) {
+                EnumChildWindows(
+                    hwnd,
+                    [](HWND child, LPARAM) -> BOOL {
+                        if (Control* control = win32::ControlOf(child)) {
+                            control->native().VolumesChanged();
+                        }
+                        return TRUE;
+                    },
+                    0);
+            }
+            return TRUE;
         case WM_CLOSE:
             if (live) {
                 window->Unload();
