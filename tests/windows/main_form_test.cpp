@@ -380,6 +380,26 @@ TEST_F(MainFormTest, FarsiBoxesUseFarsiTextsButTheOutcomeTitleStaysDone) {
     EXPECT_EQ(form->Label2.Caption(), std::string(expected::kPathPrefix) + kCrLf + "E:\\");
 }
 
+TEST_F(MainFormTest, AScreenReaderReadsEveryLabelInBothLanguages) {
+    for (Language language : {Language::English, Language::Farsi}) {
+        MainForm* form = Open(language);
+        form->Check1.SetValue(1);
+        std::vector<driver::Accessible> during_repair;
+        box.on_box = [&](const std::string&) {
+            during_repair.push_back(driver::AccessibleOf(form->Label3));
+        };
+        box.script.Then(vbOK);
+        driver::Click(form->Command1);
+        const auto& table = MainFormTableFor(language);
+        EXPECT_EQ(driver::AccessibleOf(form->Label1).name, table.label1_text);
+        EXPECT_EQ(driver::AccessibleOf(form->Label2).name, table.path_prefix + "\nE:\\");
+        ASSERT_EQ(during_repair.size(), 1u);
+        EXPECT_EQ(during_repair[0].role, "label");
+        EXPECT_EQ(during_repair[0].name, table.status_line1 + "\n" + table.status_line2);
+        box.on_box = nullptr;
+    }
+}
+
 TEST_F(MainFormTest, TargetPathFollowsTheDriveListWhenTheStickGoesAndComesBack) {
     std::vector<ui::DriveEntry> mounted = {{"C:", "c: [System]", false},
                                            {"E:", "e: [STICK]", true}};

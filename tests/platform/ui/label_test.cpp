@@ -128,6 +128,18 @@ TEST_F(LabelTest, ALineReadsInTheLabelsDirectionWhateverItsFirstLetters) {
     }
 }
 
+TEST_F(LabelTest, AScreenReaderReadsTheCaptionAsTheNameOfAStaticText) {
+    Label label(window, "Label3", {0, 0, 4500, 900});
+    label.SetCaption("Fixing Files ...\r\nThis might take a while\rPlease wait");
+    EXPECT_EQ(driver::AccessibleOf(label).role, "label");
+    EXPECT_EQ(driver::AccessibleOf(label).name,
+              "Fixing Files ...\nThis might take a while\nPlease wait");
+    label.SetRightToLeft(true);
+    label.SetCaption(kPathPrefix + "\r\n/media/STICK & <b>");
+    EXPECT_EQ(driver::AccessibleOf(label).name, kPathPrefix + "\n/media/STICK & <b>")
+        << "follows the caption, as written";
+}
+
 TEST_F(LabelTest, AlignmentNamesTheSideOnScreenWhateverTheReadingOrder) {
     Label label(window, "Label1", {0, 0, 4500, 300});
     label.SetCaption("abc");

@@ -7,10 +7,12 @@
 #include <optional>
 
 #include "platform/ui/common/caption_lines.h"
+#include "platform/ui/win32/accessible_label.h"
 #include "platform/ui/win32/native.h"
 #include "platform/ui/win32/shaped_line.h"
 // After windows.h, which native.h brings.
 #include <commctrl.h>
+
 #include "platform/ui/win32/wide_text.h"
 
 namespace vantrelle::ui {
@@ -57,9 +59,9 @@ struct LabelNative : Control::Native {
         GetClientRect(hwnd, &client);
         // The window answers as it does for any static control: the colours and brush
         // of the label, or the system's.
-        auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
-            GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-            reinterpret_cast<LPARAM>(hwnd)));
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC,
+                                                           reinterpret_cast<WPARAM>(dc),
+                                                           reinterpret_cast<LPARAM>(hwnd)));
         FillRect(dc, &client, brush != nullptr ? brush : GetSysColorBrush(COLOR_BTNFACE));
         SetBkMode(dc, TRANSPARENT);
         HGDIOBJ old_font =
@@ -104,6 +106,11 @@ struct LabelNative : Control::Native {
                 return 0;
             case WM_ERASEBKGND:
                 return 1;  // Draw fills the whole label
+            case WM_GETOBJECT:
+                if (const LRESULT answer = win32::AnswerAccessibleLabel(hwnd, wparam, lparam)) {
+                    return answer;
+                }
+                break;
             case WM_NCDESTROY:
                 RemoveWindowSubclass(hwnd, &Paint, 2);
                 break;
