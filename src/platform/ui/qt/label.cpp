@@ -106,21 +106,36 @@ void LabelWidget::paintEvent(QPaintEvent*) {
                        Qt::AlignAbsolute);
     // The paragraph direction is the label's, not the one its first letter would suggest.
     option.setTextDirection(layoutDirection());
-    option.setWrapMode(QTextOption::NoWrap);
+    option.setWrapMode(QTextOption::ManualWrap);
+    const QFontMetrics metrics = fontMetrics();
+    const auto measure = [&metrics](const std::string& text) {
+        return metrics.horizontalAdvance(ToQt(text));
+    };
+    // A paragraph is laid out whole, the space at each of its wraps turned into a line
+    // separator, which ends the line but not the paragraph: a bracket or a number at a
+    // wrap reads in the order it has in the whole paragraph.
     qreal y = 0;
-    for (const std::string& line : Lines()) {
+    for (const std::string& paragraph : common::CaptionParagraphs(caption_)) {
         if (y >= height()) {
             break;
         }
-        QTextLayout layout(ToQt(line), font());
+        QString text;
+        for (const std::string& line : common::CaptionLines(paragraph, width(), measure)) {
+            if (!text.isEmpty()) {
+                text += QChar::LineSeparator;
+            }
+            text += ToQt(line);
+        }
+        QTextLayout layout(text, font());
         layout.setTextOption(option);
         layout.beginLayout();
-        QTextLine text_line = layout.createLine();
-        text_line.setLineWidth(width());
-        text_line.setPosition(QPointF(0, y));
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width());
+            line.setPosition(QPointF(0, y));
+            y += line.height();
+        }
         layout.endLayout();
         layout.draw(&painter, QPointF(0, 0));
-        y += text_line.height();
     }
 }
 

@@ -76,7 +76,7 @@ struct LabelNative : Control::Native {
             const win32::ShapedLine shaped(dc, win32::Widen(line), right_to_left);
             const RECT band{0, top, client.right, top + metrics.tmHeight};
             // A word wider than the label starts at its side and is cut at the other.
-            shaped.Draw(alignment == kAlignRight ? client.right - shaped.Width() : 0, band);
+            shaped.Draw(band, alignment == kAlignRight);
             top += metrics.tmHeight;
         }
         SelectObject(dc, old_font);
