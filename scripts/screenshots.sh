@@ -3,6 +3,7 @@
 # saves pictures in OUTDIR (docs/screenshots by default):
 #   welcome-en, main-en, warning-en, prompt-en, outcome-en   English, recursive repair
 #   welcome-fa, main-fa, warning-fa, outcome-fa              Farsi, normal repair
+#   system-drive-{en,fa}                                      Start on the system's drive
 #   update-{en,fa}-{waiting,verdict}                          the update window
 # The drive is an ext4 image labelled STICK with hidden entries, mounted at /media/STICK
 # inside a mount namespace of this script's own: the machine's mounts do not change.
@@ -122,6 +123,21 @@ exit_through_menu() {
     fi
 }
 
+# The system's own drive, chosen in the drive list (the entry after the stick): Start asks
+# first, and No leaves it alone, with no outcome box. Escape answers, whatever the default.
+system_drive() {
+    local window="$1" menu="$2" drive_left="$3" start_left="$4" start_top="$5" title="$6"
+    click "$window" "$menu" "$drive_left" 120 1575 315         # Drive1
+    xdotool key Down Return
+    sleep 0.5
+    click "$window" "$menu" "$start_left" "$start_top" 1215 375  # Start
+    answer_box "$title" Escape "$7"
+    sleep 1
+    local outcome=none
+    xdotool search --onlyvisible --name '^Done$' >/dev/null 2>&1 && outcome=shown
+    check "No on the system drive: nothing repaired, no outcome" none "$outcome"
+}
+
 start_program() {
     (cd "$STICK" && exec "$program") >"$work/program.log" 2>&1 &
     pid=$!
@@ -151,6 +167,8 @@ check "Documents, recursive" 0x10 "$(attribute Documents)"
 check "Documents/report.odt, recursive" 0x0 "$(attribute Documents/report.odt)"
 check "notes.txt, recursive" 0x0 "$(attribute notes.txt)"
 check "autorun.inf, refused and kept" junk "$(attribute autorun.inf)"
+click "$main" "$menu" 240 960 3015 495 ltr                 # Check2 cleared: no warning
+system_drive "$main" "$menu" 1320 4680 4320 Warning system-drive-en
 exit_through_menu "$main" "$menu" "$pid"
 
 # ---- Farsi: the warning declined, normal repair ---------------------------------------
@@ -173,6 +191,7 @@ check "Photos, normal" 0x10 "$(attribute Photos)"
 check "Photos/holiday.jpg, normal: not reached" 0x22 "$(attribute Photos/holiday.jpg)"
 check "notes.txt, normal" 0x0 "$(attribute notes.txt)"
 check "autorun.inf, normal: refused and kept" junk "$(attribute autorun.inf)"
+system_drive "$main" "$menu" 3480 360 4440 "هشدار" system-drive-fa
 exit_through_menu "$main" "$menu" "$pid"
 
 # ---- the update window ----------------------------------------------------------------
