@@ -252,15 +252,16 @@ TEST(DriveListTest, OnlyTheRootOfAVolumeTheSystemRunsFromIsTheSystemsDrive) {
     char pattern[] = "/tmp/vantrelle-system-XXXXXX";
     const std::filesystem::path top = mkdtemp(pattern);
     std::filesystem::create_directories(top / "stick");
-    std::filesystem::create_directories(top / "usr");
+    std::filesystem::create_directories(top / "system usr");
     EXPECT_FALSE(IsSystemDrive((top / "stick").string())) << "a folder, not a mount point";
     ASSERT_EQ(mount("stick", (top / "stick").c_str(), "tmpfs", 0, nullptr), 0);
     EXPECT_FALSE(IsSystemDrive((top / "stick").string())) << "another volume";
     {
-        // The system's own volume, mounted once more elsewhere, is still the system's.
-        vantrelle::testing::BindMount usr("/usr", top / "usr");
+        // The system's own volume, mounted once more elsewhere (the mount table writes the
+        // space as \040), is still the system's.
+        vantrelle::testing::BindMount usr("/usr", top / "system usr");
         ASSERT_TRUE(usr.mounted());
-        EXPECT_TRUE(IsSystemDrive((top / "usr").string() + "/"));
+        EXPECT_TRUE(IsSystemDrive((top / "system usr").string() + "/"));
     }
     umount2((top / "stick").c_str(), MNT_DETACH);
     std::filesystem::remove_all(top);

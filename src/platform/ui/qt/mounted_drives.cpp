@@ -70,11 +70,15 @@ std::vector<std::string> MountPoints() {
         if (!(fields >> id >> parent >> device >> root >> point)) {
             continue;
         }
-        // Spaces, tabs, newlines and backslashes are written as octal escapes.
+        // Spaces, tabs, newlines and backslashes are written as three octal digits.
+        const auto octal = [&point](std::size_t at) {
+            return at < point.size() && point[at] >= '0' && point[at] <= '7';
+        };
         std::string unescaped;
         for (std::size_t i = 0; i < point.size(); ++i) {
-            if (point[i] == '\\' && i + 3 < point.size()) {
-                unescaped += static_cast<char>(std::stoi(point.substr(i + 1, 3), nullptr, 8));
+            if (point[i] == '\\' && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
+                unescaped += static_cast<char>((point[i + 1] - '0') * 64 +
+                                               (point[i + 2] - '0') * 8 + (point[i + 3] - '0'));
                 i += 3;
             } else {
                 unescaped += point[i];
