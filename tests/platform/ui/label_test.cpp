@@ -193,13 +193,10 @@ TEST_F(LabelTest, ALatinAddressInsideAFarsiLineKeepsItsOrder) {
 }
 
 TEST_F(LabelTest, ABracketAtAWrapKeepsTheSideItHasInTheWholeLine) {
-#ifdef _WIN32
-    GTEST_SKIP() << "not yet kept on Win32, whose label orders each wrapped line alone";
-#endif
     // "مرحله beta (rc one) دوم", one word a line (Farsi words without dots, so that each
-    // line is one band of ink). In the whole line the brackets go with
-    // the Latin words around them, so the fourth line reads "one)", bracket on the right,
-    // as a left-to-right "one)" does; laid out alone it would read "(one".
+    // line is one band of ink). In the whole line the brackets go with the Latin words
+    // around them, so the fourth line reads "one)", bracket on the right, as a
+    // left-to-right "one)" does; laid out alone it would read "(one".
     Label wrapped(window, "Label1", {0, 0, 450, 2400});
     wrapped.SetFont(kTahoma);
     wrapped.SetRightToLeft(true);

@@ -4,10 +4,12 @@
 
 #include "platform/ui/label.h"
 
+#include <functional>
 #include <optional>
 
 #include "platform/ui/common/caption_lines.h"
 #include "platform/ui/win32/accessible_label.h"
+#include "platform/ui/win32/bidi_runs.h"
 #include "platform/ui/win32/native.h"
 #include "platform/ui/win32/shaped_line.h"
 // After windows.h, which native.h brings.
@@ -46,12 +48,16 @@ struct LabelNative : Control::Native {
         InvalidateRect(hwnd, nullptr, TRUE);
     }
 
+    std::function<int(const std::string&)> Measure(HDC dc) const {
+        return [this, dc](const std::string& text) {
+            return win32::ShapedLine(dc, win32::Widen(text), right_to_left).Width();
+        };
+    }
+
     std::vector<std::string> Lines(HDC dc) const {
         RECT client;
         GetClientRect(hwnd, &client);
-        return common::CaptionLines(caption, client.right, [&](const std::string& text) {
-            return win32::ShapedLine(dc, win32::Widen(text), right_to_left).Width();
-        });
+        return common::CaptionLines(caption, client.right, Measure(dc));
     }
 
     void Draw(HDC dc) const {
@@ -69,15 +75,32 @@ struct LabelNative : Control::Native {
         TEXTMETRICW metrics{};
         GetTextMetricsW(dc, &metrics);
         int top = 0;
-        for (const std::string& line : Lines(dc)) {
-            if (top >= client.bottom) {
-                break;
+        for (const std::string& paragraph : common::CaptionParagraphs(caption)) {
+            std::vector<int> lengths;
+            for (const std::string& line :
+                 common::CaptionLines(paragraph, client.right, Measure(dc))) {
+                lengths.push_back(static_cast<int>(win32::Widen(line).size()));
             }
-            const win32::ShapedLine shaped(dc, win32::Widen(line), right_to_left);
-            const RECT band{0, top, client.right, top + metrics.tmHeight};
-            // A word wider than the label starts at its side and is cut at the other.
-            shaped.Draw(band, alignment == kAlignRight);
-            top += metrics.tmHeight;
+            for (const auto& runs :
+                 win32::ParagraphRuns(win32::Widen(paragraph), lengths, right_to_left)) {
+                if (top >= client.bottom) {
+                    break;
+                }
+                std::vector<int> widths;
+                int width = 0;
+                for (const win32::DirectionalRun& run : runs) {
+                    widths.push_back(win32::ShapedLine(dc, run.text, run.right_to_left).Width());
+                    width += widths.back();
+                }
+                // A word wider than the label starts at its side and is cut at the other.
+                int x = alignment == kAlignRight ? client.right - width : 0;
+                const RECT band{0, top, client.right, top + metrics.tmHeight};
+                for (std::size_t i = 0; i < runs.size(); ++i) {
+                    win32::ShapedLine(dc, runs[i].text, runs[i].right_to_left).Draw(x, band);
+                    x += widths[i];
+                }
+                top += metrics.tmHeight;
+            }
         }
         SelectObject(dc, old_font);
     }

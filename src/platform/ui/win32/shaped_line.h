@@ -1,15 +1,17 @@
 #pragma once
 
-#include <usp10.h>
+// clang-format off
 #include <windows.h>
+#include <usp10.h>
+// clang-format on
 
 #include <string>
 
 namespace vantrelle::ui::win32 {
 
-// One line in the paragraph direction asked for, measured by Uniscribe's shaping and
-// drawn by GDI's ExtTextOutW, which orders and shapes it the same way on Windows (through
-// Uniscribe) and under Wine. GDI's extent functions do not shape everywhere (Wine
+// A line, or a run of one, in the reading order asked for, measured by Uniscribe's
+// shaping and drawn by GDI's ExtTextOutW, which orders and shapes it the same way on
+// Windows (through Uniscribe) and under Wine. GDI's extent functions do not shape everywhere (Wine
 // measures Arabic letters in their isolated forms, wider than drawn), and Uniscribe's own
 // drawing does not order everywhere (Wine's ScriptStringOut, right to left, moves the
 // end of a Latin address inside a Farsi line to the other side). The width is that of
@@ -50,17 +52,15 @@ class ShapedLine {
         GetTextExtentPoint32W(dc_, text_.c_str(), static_cast<int>(text_.size()), &size);
         return static_cast<int>(size.cx);
     }
-    // Draws the line from the left or the right side of `band`, clipped to it: a line
-    // wider than the band is cut at the other side.
-    void Draw(const RECT& band, bool from_right) const {
+    // Draws the line with its left end at `x` and its top at `clip`'s, clipped to `clip`.
+    void Draw(int x, const RECT& clip) const {
         if (text_.empty()) {
             return;
         }
-        const UINT old_align = SetTextAlign(
-            dc_, (from_right ? TA_RIGHT : TA_LEFT) | TA_TOP | (right_to_left_ ? TA_RTLREADING : 0));
-        ExtTextOutW(dc_, from_right ? band.right : band.left, band.top,
-                    ETO_CLIPPED | (right_to_left_ ? ETO_RTLREADING : 0), &band, text_.c_str(),
-                    static_cast<UINT>(text_.size()), nullptr);
+        const UINT old_align =
+            SetTextAlign(dc_, TA_LEFT | TA_TOP | (right_to_left_ ? TA_RTLREADING : 0));
+        ExtTextOutW(dc_, x, clip.top, ETO_CLIPPED | (right_to_left_ ? ETO_RTLREADING : 0), &clip,
+                    text_.c_str(), static_cast<UINT>(text_.size()), nullptr);
         SetTextAlign(dc_, old_align);
     }
 
