@@ -102,6 +102,39 @@ HOME="$work" fluxbox -rc "$work/fluxbox-init" >"$work/fluxbox.log" 2>&1 &
 xpids+=($!)
 sleep 1
 
+# ---- screen readers -------------------------------------------------------------------
+
+# A session bus with the accessibility bus beside it, as on a desktop, so that the tree a
+# screen reader reads (AT-SPI) can be read back.
+a11y=""
+if command -v dbus-daemon gdbus >/dev/null && [[ -x /usr/libexec/at-spi-bus-launcher ]]; then
+    { read -r bus; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 \
+        --print-pid=1 2>"$work/dbus.log")
+    xpids+=("$bus_pid")
+    export DBUS_SESSION_BUS_ADDRESS="$bus"
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/at-spi.log" 2>&1 &
+    xpids+=($!)
+    for _ in $(seq 50); do
+        a11y="$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+            --method org.a11y.Bus.GetAddress 2>/dev/null | sed -n "s/^('\(.*\)',)$/\1/p")"
+        [[ -n "$a11y" ]] && break
+        sleep 0.1
+    done
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+fi
+
+# A screen reader finds a label named exactly $2 (line breaks written \n).
+reads_label() {
+    local found=missing
+    if [[ -z "$a11y" ]]; then
+        found="no accessibility bus"
+    elif "$root/tests/support/accessible_tree.py" "$a11y" >"$work/tree" 2>"$work/tree.log" &&
+        grep -qxF "label	$2" "$work/tree"; then
+        found=read
+    fi
+    check "a screen reader reads $1" read "$found"
+}
+
 # ---- the clicks -----------------------------------------------------------------------
 
 # Ends the program through its menu ("Menu" or "فهرست", then its last item, Exit).
@@ -149,6 +182,7 @@ start_program() {
 echo "-- English"
 start_program
 shoot "$welcome" welcome-en
+reads_label "the explanation" "This is a free application to help you fix files which are hidden becuase of malwares.\nPlease first scan your device with an anti-virus program , Then run this app to fix your files."
 click "$welcome" 0 5760 4680 1215 375                      # Continue
 main="$(wait_window Vantrelle "$welcome")" || fail_now "Continue opened no main window"
 still_there="$(xdotool search --onlyvisible --name '^Vantrelle$' | grep -c "^$welcome\$")"
@@ -158,7 +192,9 @@ click "$main" "$menu" 240 600 1215 375 ltr                 # Check1, Special pat
 click "$main" "$menu" 240 960 3015 495 ltr                 # Check2, recursive
 answer_box Warning Return warning-en
 shoot "$main" main-en
+reads_label "the path display" "Path: \n$STICK"
 click "$main" "$menu" 4680 4320 1215 375                   # Start
+reads_label "the status, during the repair" "Fixing Files ...\nThis might take a while , Please wait"
 answer_box "Error 22" Return prompt-en
 answer_box Done Return outcome-en
 check "Photos, recursive" 0x10 "$(attribute Photos)"
