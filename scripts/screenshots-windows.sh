@@ -3,6 +3,7 @@
 # user would and saves pictures in OUTDIR (docs/screenshots/windows by default):
 #   welcome-en, main-en, warning-en, prompt-en, outcome-en   English, Special path, recursive
 #   welcome-fa, main-fa, warning-fa, outcome-fa              Farsi, warning declined, normal
+#   system-drive-{en,fa}                                      Start on C:, declined
 #   update-{en,fa}-{verdict,empty,refused}                   the update window of each language
 # The drive is T:, a temporary folder whose entries Wine's own attrib hid; one of them,
 # autorun.inf, is made immutable (chattr +i, as root), so that Wine cannot reset it and a
@@ -142,6 +143,21 @@ exit_through_menu() {
     fi
 }
 
+# The system's own drive, chosen in the drive list (the entry after the stick): Start asks
+# first, and No leaves it alone, with no outcome box. Escape answers, whatever the default.
+system_drive() {
+    local window="$1" menu="$2" drive_left="$3" start_left="$4" start_top="$5" title="$6"
+    click "$window" "$menu" "$drive_left" 120 1575 315         # Drive1
+    xdotool key Down Return
+    sleep 0.5
+    click "$window" "$menu" "$start_left" "$start_top" 1215 375  # Start
+    answer_box "$title" Escape "$7"
+    sleep 1
+    local outcome=none
+    xdotool search --onlyvisible --name '^Done$' >/dev/null 2>&1 && outcome=shown
+    check "No on the system drive: nothing repaired, no outcome" none "$outcome"
+}
+
 start_program() {
     (cd "$stick" && exec wine "$program") >"$work/program.log" 2>&1 &
     pid=$!
@@ -168,6 +184,8 @@ check "Photos, recursive" "" "$(flags_of Photos)"
 check "Photos\\holiday.jpg, recursive" "" "$(flags_of 'Photos\holiday.jpg')"
 check "Documents\\report.odt, recursive" "" "$(flags_of 'Documents\report.odt')"
 check "notes.txt, recursive" "" "$(flags_of notes.txt)"
+click "$main" "$menu" 240 960 3015 495 ltr                 # Check2 cleared: no warning
+system_drive "$main" "$menu" 1320 4680 4320 Warning system-drive-en
 update_window "$main" "$menu" Update update-en-verdict 5160
 serve_empty
 update_window "$main" "$menu" Update update-en-empty 5160
@@ -193,6 +211,7 @@ answer_box Done Return outcome-fa
 check "Photos, normal" "" "$(flags_of Photos)"
 check "Photos\\holiday.jpg, normal: not reached" H "$(flags_of 'Photos\holiday.jpg')"
 check "notes.txt, normal" "" "$(flags_of notes.txt)"
+system_drive "$main" "$menu" 3480 360 4440 "هشدار" system-drive-fa
 fa_update="$(printf '\u0628\u0647 \u0631\u0648\u0632 \u0631\u0633\u0627\u0646\u064A')"
 update_window "$main" "$menu" "$fa_update" update-fa-verdict 240
 serve_empty

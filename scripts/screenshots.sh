@@ -3,6 +3,7 @@
 # saves pictures in OUTDIR (docs/screenshots by default):
 #   welcome-en, main-en, warning-en, prompt-en, outcome-en   English, recursive repair
 #   welcome-fa, main-fa, warning-fa, outcome-fa              Farsi, normal repair
+#   system-drive-{en,fa}                                      Start on the system's drive
 #   update-{en,fa}-{waiting,verdict}                          the update window
 # The drive is an ext4 image labelled STICK with hidden entries, mounted at /media/STICK
 # inside a mount namespace of this script's own: the machine's mounts do not change.
@@ -101,6 +102,39 @@ HOME="$work" fluxbox -rc "$work/fluxbox-init" >"$work/fluxbox.log" 2>&1 &
 xpids+=($!)
 sleep 1
 
+# ---- screen readers -------------------------------------------------------------------
+
+# A session bus with the accessibility bus beside it, as on a desktop, so that the tree a
+# screen reader reads (AT-SPI) can be read back.
+a11y=""
+if command -v dbus-daemon gdbus >/dev/null && [[ -x /usr/libexec/at-spi-bus-launcher ]]; then
+    { read -r bus; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 \
+        --print-pid=1 2>"$work/dbus.log")
+    xpids+=("$bus_pid")
+    export DBUS_SESSION_BUS_ADDRESS="$bus"
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/at-spi.log" 2>&1 &
+    xpids+=($!)
+    for _ in $(seq 50); do
+        a11y="$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+            --method org.a11y.Bus.GetAddress 2>/dev/null | sed -n "s/^('\(.*\)',)$/\1/p")"
+        [[ -n "$a11y" ]] && break
+        sleep 0.1
+    done
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+fi
+
+# A screen reader finds a label named exactly $2 (line breaks written \n).
+reads_label() {
+    local found=missing
+    if [[ -z "$a11y" ]]; then
+        found="no accessibility bus"
+    elif "$root/tests/support/accessible_tree.py" "$a11y" >"$work/tree" 2>"$work/tree.log" &&
+        grep -qxF "label	$2" "$work/tree"; then
+        found=read
+    fi
+    check "a screen reader reads $1" read "$found"
+}
+
 # ---- the clicks -----------------------------------------------------------------------
 
 # Ends the program through its menu ("Menu" or "فهرست", then its last item, Exit).
@@ -122,6 +156,21 @@ exit_through_menu() {
     fi
 }
 
+# The system's own drive, chosen in the drive list (the entry after the stick): Start asks
+# first, and No leaves it alone, with no outcome box. Escape answers, whatever the default.
+system_drive() {
+    local window="$1" menu="$2" drive_left="$3" start_left="$4" start_top="$5" title="$6"
+    click "$window" "$menu" "$drive_left" 120 1575 315         # Drive1
+    xdotool key Down Return
+    sleep 0.5
+    click "$window" "$menu" "$start_left" "$start_top" 1215 375  # Start
+    answer_box "$title" Escape "$7"
+    sleep 1
+    local outcome=none
+    xdotool search --onlyvisible --name '^Done$' >/dev/null 2>&1 && outcome=shown
+    check "No on the system drive: nothing repaired, no outcome" none "$outcome"
+}
+
 start_program() {
     (cd "$STICK" && exec "$program") >"$work/program.log" 2>&1 &
     pid=$!
@@ -133,6 +182,7 @@ start_program() {
 echo "-- English"
 start_program
 shoot "$welcome" welcome-en
+reads_label "the explanation" "This is a free application to help you fix files which are hidden becuase of malwares.\nPlease first scan your device with an anti-virus program , Then run this app to fix your files."
 click "$welcome" 0 5760 4680 1215 375                      # Continue
 main="$(wait_window Vantrelle "$welcome")" || fail_now "Continue opened no main window"
 still_there="$(xdotool search --onlyvisible --name '^Vantrelle$' | grep -c "^$welcome\$")"
@@ -142,7 +192,9 @@ click "$main" "$menu" 240 600 1215 375 ltr                 # Check1, Special pat
 click "$main" "$menu" 240 960 3015 495 ltr                 # Check2, recursive
 answer_box Warning Return warning-en
 shoot "$main" main-en
+reads_label "the path display" "Path: \n$STICK"
 click "$main" "$menu" 4680 4320 1215 375                   # Start
+reads_label "the status, during the repair" "Fixing Files ...\nThis might take a while , Please wait"
 answer_box "Error 22" Return prompt-en
 answer_box Done Return outcome-en
 check "Photos, recursive" 0x10 "$(attribute Photos)"
@@ -151,6 +203,8 @@ check "Documents, recursive" 0x10 "$(attribute Documents)"
 check "Documents/report.odt, recursive" 0x0 "$(attribute Documents/report.odt)"
 check "notes.txt, recursive" 0x0 "$(attribute notes.txt)"
 check "autorun.inf, refused and kept" junk "$(attribute autorun.inf)"
+click "$main" "$menu" 240 960 3015 495 ltr                 # Check2 cleared: no warning
+system_drive "$main" "$menu" 1320 4680 4320 Warning system-drive-en
 exit_through_menu "$main" "$menu" "$pid"
 
 # ---- Farsi: the warning declined, normal repair ---------------------------------------
@@ -173,6 +227,7 @@ check "Photos, normal" 0x10 "$(attribute Photos)"
 check "Photos/holiday.jpg, normal: not reached" 0x22 "$(attribute Photos/holiday.jpg)"
 check "notes.txt, normal" 0x0 "$(attribute notes.txt)"
 check "autorun.inf, normal: refused and kept" junk "$(attribute autorun.inf)"
+system_drive "$main" "$menu" 3480 360 4440 "هشدار" system-drive-fa
 exit_through_menu "$main" "$menu" "$pid"
 
 # ---- the update window ----------------------------------------------------------------

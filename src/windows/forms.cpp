@@ -16,6 +16,9 @@ Forms::Forms(ui::Program& program, Services services)
     if (!services_.drives) {
         services_.drives = &ui::MountedDrives;
     }
+    if (!services_.is_system_drive) {
+        services_.is_system_drive = &ui::IsSystemDrive;
+    }
 }
 
 Forms::~Forms() = default;

@@ -23,7 +23,8 @@ class MainForm;
 struct Services {
     files::FileSystem* fs = nullptr;
     ui::MessageBox* box = nullptr;
-    std::function<std::vector<ui::DriveEntry>()> drives;  // none: the machine's
+    std::function<std::vector<ui::DriveEntry>()> drives;           // none: the machine's
+    std::function<bool(const std::string& path)> is_system_drive;  // none: the machine's
     std::string start_folder;
     // Opens the update check window of the given language; nothing happens without it.
     std::function<void(Language)> open_update_window;

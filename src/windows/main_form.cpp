@@ -28,7 +28,7 @@ MainForm::MainForm(ui::Program& program, const MainFormTable& table, Services& s
       table_(table),
       services_(services),
       Label1(*this, "Label1", table.label1),
-      Drive1(*this, "Drive1", table.drive1, services.drives()),
+      Drive1(*this, "Drive1", table.drive1, services.drives),
       Check1(*this, "Check1", table.check1),
       Check2(*this, "Check2", table.check2),
       Label2(*this, "Label2", table.label2),
@@ -119,6 +119,16 @@ void MainForm::Check2_Click() {
 }
 
 void MainForm::Command1_Click() {
+    // With no stick in, the list offers the system's own drive; repairing it by surprise
+    // would unhide what the system hides on purpose.
+    if (services_.is_system_drive(target_path_)) {
+        const int answer = services_.box->MsgBox(
+            table_.system_drive_line1 + kCrLf + table_.system_drive_line2,
+            ui::vbYesNo + ui::vbExclamation + ui::vbDefaultButton2, table_.warning_title);
+        if (answer != ui::vbYes) {
+            return;
+        }
+    }
     Label3.SetCaption(table_.status_line1 + kCrLf + table_.status_line2);
     Label3.SetVisible(true);
     // The repair blocks the window until it returns: the status must be on screen first.

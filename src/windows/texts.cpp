@@ -11,6 +11,17 @@ std::string Text(const char8_t* text) {
     return reinterpret_cast<const char*>(text);
 }
 
+// The English line names who hides those files: Windows there, "the system" elsewhere.
+#ifdef _WIN32
+constexpr const char8_t* kEnglishSystemDriveLine1 =
+    u8"This is the drive your system runs from. Windows keeps some of its own files hidden on "
+    u8"purpose, and this repair would make them visible.";
+#else
+constexpr const char8_t* kEnglishSystemDriveLine1 =
+    u8"This is the drive your system runs from. the system keeps some of its own files hidden "
+    u8"on purpose, and this repair would make them visible.";
+#endif
+
 }  // namespace
 
 const MainFormTable& Form2Table() {
@@ -43,6 +54,8 @@ const MainFormTable& Form2Table() {
              u8"option only if normal mode did not fix all files."),
         Text(u8"Are you sure that you need this option?"),
         Text(u8"Warning"),
+        Text(kEnglishSystemDriveLine1),
+        Text(u8"Do you want to repair this drive anyway?"),
         SuccessText(Language::English),
         ErrorText(Language::English),
         Text(u8"Done"),
@@ -82,6 +95,9 @@ const MainFormTable& Form3Table() {
             u8"ترميم نکرده باشد"),
         Text(u8"آيا از فعال کردن اين حالت اطمينان داريد؟"),
         Text(u8"هشدار"),
+        Text(u8"اين درايو، درايو سيستم عامل شما است. ويندوز برخي از فايل هاي خود را عمدا مخفي نگه "
+             u8"مي دارد و اين عمليات آنها را نمايان مي کند."),
+        Text(u8"آيا با اين حال مي خواهيد اين درايو را ترميم کنيد؟"),
         SuccessText(Language::Farsi),
         ErrorText(Language::Farsi),
         // The outcome title stays English in both languages.

@@ -31,6 +31,8 @@ struct MainFormTable {
     std::string menu_text, update_text, exit_text;
     std::string path_prefix, status_line1, status_line2;
     std::string warning_line1, warning_line2, warning_line3, warning_title;
+    // Asked before Start repairs the drive the system runs from; titled warning_title.
+    std::string system_drive_line1, system_drive_line2;
     std::string success_text, error_text, outcome_title;
     // Focus order, labels included where they hold a place.
     std::array<const char*, 8> tab_order;

@@ -380,6 +380,106 @@ TEST_F(MainFormTest, FarsiBoxesUseFarsiTextsButTheOutcomeTitleStaysDone) {
     EXPECT_EQ(form->Label2.Caption(), std::string(expected::kPathPrefix) + kCrLf + "E:\\");
 }
 
+TEST_F(MainFormTest, AScreenReaderReadsEveryLabelInBothLanguages) {
+    for (Language language : {Language::English, Language::Farsi}) {
+        MainForm* form = Open(language);
+        form->Check1.SetValue(1);
+        std::vector<driver::Accessible> during_repair;
+        box.on_box = [&](const std::string&) {
+            during_repair.push_back(driver::AccessibleOf(form->Label3));
+        };
+        box.script.Then(vbOK);
+        driver::Click(form->Command1);
+        const auto& table = MainFormTableFor(language);
+        EXPECT_EQ(driver::AccessibleOf(form->Label1).name, table.label1_text);
+        EXPECT_EQ(driver::AccessibleOf(form->Label2).name, table.path_prefix + "\nE:\\");
+        ASSERT_EQ(during_repair.size(), 1u);
+        EXPECT_EQ(during_repair[0].role, "label");
+        EXPECT_EQ(during_repair[0].name, table.status_line1 + "\n" + table.status_line2);
+        box.on_box = nullptr;
+    }
+}
+
+TEST_F(MainFormTest, TargetPathFollowsTheDriveListWhenTheStickGoesAndComesBack) {
+    std::vector<ui::DriveEntry> mounted = {{"C:", "c: [System]", false},
+                                           {"E:", "e: [STICK]", true}};
+    forms->services().drives = [&] { return mounted; };
+    MainForm* form = Open(Language::English);
+    form->Check1.SetValue(1);
+    ASSERT_EQ(form->TargetPath(), "E:\\") << "the folder list moved to the stick's root";
+
+    mounted.pop_back();
+    form->Drive1.Refresh();
+    EXPECT_EQ(form->Drive1.Drive(), "C:");
+    EXPECT_EQ(form->TargetPath(), "C:");
+    EXPECT_EQ(form->Dir1.Path(), "C:\\");
+    EXPECT_EQ(form->Label2.Caption(), "Path: \r\nC:");
+
+    mounted.push_back({"F:", "f: [CARD]", true});
+    form->Drive1.Refresh();
+    EXPECT_EQ(form->TargetPath(), "F:") << "a stick that arrives when none was there";
+    EXPECT_EQ(form->Dir1.Path(), "F:\\");
+}
+
+TEST_F(MainFormTest, StartOnTheSystemDriveAsksFirstAndNoRepairsNothing) {
+    const std::string warning =
+#ifdef _WIN32
+        "This is the drive your system runs from. Windows keeps some of its own files hidden on "
+#else
+        "This is the drive your system runs from. the system keeps some of its own files hidden "
+        "on "
+#endif
+        "purpose, and this repair would make them visible.\r\n"
+        "Do you want to repair this drive anyway?";
+    constexpr int kNoByDefault = 4 + 48 + 256;
+    volume.AddFile("C:\\pagefile.sys", kHidden | kSystem);
+    MainForm* form = Open(Language::English);
+    form->Drive1.SetDrive("C:");
+    bool status_shown = false;
+    box.on_box = [&](const std::string&) { status_shown = form->Label3.Visible(); };
+
+    box.script.Then(vbNo);
+    driver::Click(form->Command1);
+    EXPECT_EQ(box.script.shown(), (std::vector<ShownBox>{{warning, kNoByDefault, "Warning"}}));
+    EXPECT_FALSE(status_shown) << "asked before the repair begins";
+    EXPECT_EQ(volume.Attributes("C:\\pagefile.sys"), kHidden | kSystem);
+    EXPECT_FALSE(form->Label3.Visible());
+
+    // The folder list at the drive's root names the same drive; Yes repairs it.
+    form->Check1.SetValue(1);
+    ASSERT_TRUE(driver::Open(form->Dir1, "C:\\Work"));
+    ASSERT_TRUE(driver::Open(form->Dir1, "C:\\"));
+    ASSERT_EQ(form->TargetPath(), "C:\\");
+    box.script.Then(vbYes).Then(vbOK);
+    driver::Click(form->Command1);
+    ASSERT_EQ(box.script.shown().size(), 3u);
+    EXPECT_EQ(box.script.shown()[1].text, warning);
+    EXPECT_EQ(box.script.shown()[2].text, kEnglishSuccess);
+    EXPECT_EQ(volume.Attributes("C:\\pagefile.sys"), files::kNormal);
+
+    // A folder of the system drive and a stick are repaired without a question.
+    ASSERT_TRUE(driver::Open(form->Dir1, "C:\\Work"));
+    box.script.Then(vbOK);
+    driver::Click(form->Command1);
+    form->Check1.SetValue(0);
+    form->Drive1.SetDrive("E:");
+    box.script.Then(vbOK);
+    driver::Click(form->Command1);
+    ASSERT_EQ(box.script.shown().size(), 5u);
+    EXPECT_EQ(box.script.shown()[3].text, kEnglishSuccess);
+    EXPECT_EQ(box.script.shown()[4].text, kEnglishSuccess);
+}
+
+TEST_F(MainFormTest, TheFarsiSystemDriveWarningIsInFarsi) {
+    MainForm* form = Open(Language::Farsi);
+    form->Drive1.SetDrive("C:");
+    box.script.Then(vbNo);
+    driver::Click(form->Command1);
+    EXPECT_EQ(box.script.shown(), (std::vector<ShownBox>{{std::string(expected::kSystemDrive1) +
+                                                              kCrLf + expected::kSystemDrive2,
+                                                          4 + 48 + 256, expected::kWarningTitle}}));
+}
+
 TEST_F(MainFormTest, UpdateCommandAsksForTheWindowOfItsLanguage) {
     driver::Choose(Open(Language::English)->Update);
     driver::Choose(Open(Language::Farsi)->Update);

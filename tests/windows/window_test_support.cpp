@@ -17,6 +17,9 @@ WindowsHarness::WindowsHarness() {
             {"F:", "f: [CARD]", true},
         };
     };
+    services.is_system_drive = [](const std::string& path) {
+        return path == "C:" || path == "C:\\";
+    };
     services.start_folder = "C:\\Work";
     services.open_update_window = [this](Language language) {
         update_requests.push_back(language);

@@ -1,7 +1,7 @@
 #pragma once
 
 // What every window test needs: the windows over an in-memory volume with drives C:
-// (fixed), E: and F: (removable), a scripted message box, and counters for the
+// (fixed, the system's), E: and F: (removable), a scripted message box, and counters for the
 // program's end and for the update command.
 
 #include <functional>

@@ -1,7 +1,8 @@
 #pragma once
 
 // The modal message box every part of the program reports through. The style is the
-// sum of a button set and an icon; the first button is the default. On screen the box
+// sum of a button set and an icon; the first button is the default unless the style
+// names the second. On screen the box
 // is modal to the whole program, shows its text as plain text and reads left to right,
 // kept to the left, in every language.
 
@@ -16,6 +17,8 @@ enum MsgBoxStyle : int {
     vbCritical = 16,
     vbExclamation = 48,
     vbInformation = 64,
+    // Added to the style: the second button (No) is the default instead of the first.
+    vbDefaultButton2 = 256,
 };
 
 // Button codes a box returns. Callers treat every code but vbYes as a refusal.

@@ -13,7 +13,8 @@
 //
 // Every event is delivered on the one user-interface thread, one at a time; a handler
 // runs to its end before the next event, apart from the events it raises itself by
-// changing a control, which run before the change returns.
+// changing a control, which run before the change returns. Events from outside the
+// windows wait for the handler through `Window::PostEvent`.
 
 #include <functional>
 #include <memory>
@@ -63,20 +64,41 @@ class Program {
     bool ended() const { return ended_; }
     int loaded_count() const { return static_cast<int>(loaded_.size()); }
 
+    // An event handler of the program runs while one of these lives; the toolkits make
+    // one around every handler they raise, nested ones included.
+    class HandlerScope {
+      public:
+        explicit HandlerScope(Program& program);
+        ~HandlerScope();
+        HandlerScope(const HandlerScope&) = delete;
+        HandlerScope& operator=(const HandlerScope&) = delete;
+
+      private:
+        Program& program_;
+    };
+    bool InHandler() const { return handlers_running_ > 0; }
+
     struct Native;
     Native& native() const { return *native_; }
 
   private:
+    friend class Window;
     template <class T>
     friend class WindowSlot;
     // Takes ownership of a window that is about to be loaded.
     void Adopt(std::unique_ptr<Window> window);
     void Quit();
+    // Asks the event loop to run the held events soon; each toolkit has its way.
+    void ScheduleHeldEvents();
+    void RunHeldEvents();
 
     std::unique_ptr<Native> native_;
     std::function<void()> quit_;
     std::set<Window*> loaded_;
     bool ended_ = false;
+    int handlers_running_ = 0;
+    // Events posted while a handler ran, in their order, each with its window.
+    std::vector<std::pair<std::weak_ptr<Window*>, std::function<void()>>> held_;
 };
 
 enum class Border {
@@ -109,6 +131,13 @@ class Window {
     void Show();
     void Unload() { program_.Unload(*this); }
     bool unloaded() const { return unloaded_; }
+
+    // Raises `event` on this window as an event from outside (a download's end): at once
+    // when no handler of the program runs, otherwise from the event loop once the
+    // outermost handler has returned, in the order posted. A handler waiting in a message
+    // box holds it back although the box runs the event loop. Dropped when the window is
+    // unloaded first or the program ends.
+    void PostEvent(std::function<void()> event);
 
     // The focus order, first to last, by control name; labels keep their place without
     // taking focus. The first control that takes focus gets it.

@@ -69,8 +69,14 @@ void UpdatePanel::Initialize() {
 }
 
 void UpdatePanel::GetWrapper() {
+    // The end of the download is an event of the window: it waits for a handler that runs
+    // (a repair showing its prompts) to return.
     download_ = net::AsyncRead(
-        url_, [this](const net::AsyncProperty& property) { AsyncReadComplete(property); }, limits_);
+        url_,
+        [this](const net::AsyncProperty& property) {
+            label1_.window().PostEvent([this, property] { AsyncReadComplete(property); });
+        },
+        limits_);
 }
 
 void UpdatePanel::AsyncReadComplete(const net::AsyncProperty& property) {

@@ -85,6 +85,13 @@ struct ShownFont {
     bool default_font;  // the user interface's default font
 };
 ShownFont FontOf(const Control& control);
+// What a screen reader is told of the control: its role ("label" for a static text,
+// else the toolkit's number) and its name, each line break one "\n".
+struct Accessible {
+    std::string role, name;
+};
+Accessible AccessibleOf(const Control& control);
+
 // Whether the face that stands for the control's font has a glyph for `code_point`.
 bool HasGlyph(const Control& control, char32_t code_point);
 

@@ -27,6 +27,30 @@ const std::string kFarsiWords =
     "\xd8\xa8\xd8\xb9\xd8\xaf\xd8\xa7 \xd8\xaa\xd9\x84\xd8\xa7\xd8\xb4 \xda\xa9\xd9\x86\xd9\x8a"
     "\xd8\xaf";
 
+// How many of the dark pixels of two regions (w x h, at their top-left corners) agree, in
+// percent: a glyph placed a fraction of a pixel apart still matches, a text turned around
+// or split matches in few places.
+int DarkPixelsAgreeing(const driver::Picture& a, int ax, int ay, const driver::Picture& b, int bx,
+                       int by, int w, int h) {
+    const auto dark = [](const driver::Picture& picture, int x, int y) {
+        if (x < 0 || y < 0 || x >= picture.width || y >= picture.height) {
+            return false;
+        }
+        const std::uint32_t pixel = picture.at(x, y);
+        return ((pixel >> 16 & 0xff) + (pixel >> 8 & 0xff) + (pixel & 0xff)) < 3 * 128;
+    };
+    int same = 0, compared = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const bool in_a = dark(a, ax + x, ay + y);
+            const bool in_b = dark(b, bx + x, by + y);
+            compared += in_a || in_b ? 1 : 0;
+            same += in_a && in_b ? 1 : 0;
+        }
+    }
+    return compared > 0 ? same * 100 / compared : 0;
+}
+
 class LabelTest : public ::testing::Test {
   protected:
     Program program{[] {}};
@@ -126,6 +150,80 @@ TEST_F(LabelTest, ALineReadsInTheLabelsDirectionWhateverItsFirstLetters) {
             ASSERT_EQ(mixed.at(x, y), word.at(x, y)) << "at " << x << ", " << y;
         }
     }
+}
+
+TEST_F(LabelTest, AScreenReaderReadsTheCaptionAsTheNameOfAStaticText) {
+    Label label(window, "Label3", {0, 0, 4500, 900});
+    label.SetCaption("Fixing Files ...\r\nThis might take a while\rPlease wait");
+    EXPECT_EQ(driver::AccessibleOf(label).role, "label");
+    EXPECT_EQ(driver::AccessibleOf(label).name,
+              "Fixing Files ...\nThis might take a while\nPlease wait");
+    label.SetRightToLeft(true);
+    label.SetCaption(kPathPrefix + "\r\n/media/STICK & <b>");
+    EXPECT_EQ(driver::AccessibleOf(label).name, kPathPrefix + "\n/media/STICK & <b>")
+        << "follows the caption, as written";
+}
+
+TEST_F(LabelTest, ALatinAddressInsideAFarsiLineKeepsItsOrder) {
+    // "براي دريافت کنيد : " and the address: in a right-to-left line the address comes
+    // last, at the left end, and reads left to right, slash and all.
+    const std::string address = "http://example.org/dl";
+    Label mixed(window, "Label1", {0, 0, 5775, 600});
+    mixed.SetFont(kArialBold12);
+    mixed.SetRightToLeft(true);
+    mixed.SetAlignment(kAlignRight);
+    mixed.SetCaption(
+        "\xd8\xa8\xd8\xb1\xd8\xa7\xd9\x8a \xd8\xaf\xd8\xb1\xd9\x8a\xd8\xa7\xd9\x81\xd8\xaa "
+        "\xda\xa9\xd9\x86\xd9\x8a\xd8\xaf : " +
+        address);
+    ASSERT_EQ(driver::ShownLines(mixed).size(), 1u);
+    Label alone(window, "Label2", {0, 900, 5775, 600});
+    alone.SetFont(kArialBold12);
+    alone.SetCaption(address);
+
+    const driver::Picture line = driver::Grab(mixed);
+    const driver::Picture word = driver::Grab(alone);
+    const auto line_ink = InkColumns(line, 0, line.height);
+    const auto word_ink = InkColumns(word, 0, word.height);
+    ASSERT_LT(word_ink.first, word_ink.last);
+    EXPECT_GE(line_ink.last, line.width - 3) << "the line keeps to the right";
+    EXPECT_GE(DarkPixelsAgreeing(line, line_ink.first, 0, word, word_ink.first, 0,
+                                 word_ink.last - word_ink.first + 1, word.height),
+              85);
+}
+
+TEST_F(LabelTest, ABracketAtAWrapKeepsTheSideItHasInTheWholeLine) {
+    // "مرحله beta (rc one) دوم", one word a line (Farsi words without dots, so that each
+    // line is one band of ink). In the whole line the brackets go with the Latin words
+    // around them, so the fourth line reads "one)", bracket on the right, as a
+    // left-to-right "one)" does; laid out alone it would read "(one".
+    Label wrapped(window, "Label1", {0, 0, 450, 2400});
+    wrapped.SetFont(kTahoma);
+    wrapped.SetRightToLeft(true);
+    wrapped.SetAlignment(kAlignRight);
+    wrapped.SetCaption(
+        "\xd9\x85\xd8\xb1\xd8\xad\xd9\x84\xd9\x87 beta (rc one) \xd8\xaf\xd9\x88\xd9\x85");
+    ASSERT_EQ(driver::ShownLines(wrapped),
+              (std::vector<std::string>{"\xd9\x85\xd8\xb1\xd8\xad\xd9\x84\xd9\x87", "beta", "(rc",
+                                        "one)", "\xd8\xaf\xd9\x88\xd9\x85"}));
+    Label reference(window, "Label2", {1200, 0, 450, 600});
+    reference.SetFont(kTahoma);
+    reference.SetAlignment(kAlignRight);
+    reference.SetCaption("one)");
+
+    const driver::Picture lines = driver::Grab(wrapped);
+    const driver::Picture alone = driver::Grab(reference);
+    const auto bands = InkBands(lines);
+    const auto alone_bands = InkBands(alone);
+    ASSERT_EQ(bands.size(), 5u);
+    ASSERT_EQ(alone_bands.size(), 1u);
+    const auto fourth = InkColumns(lines, bands[3].first, bands[3].second);
+    const auto word = InkColumns(alone, 0, alone.height);
+    const int width = word.last - word.first + 1;
+    EXPECT_GE(DarkPixelsAgreeing(lines, fourth.last + 1 - width, bands[3].first, alone, word.first,
+                                 alone_bands[0].first, width,
+                                 alone_bands[0].second - alone_bands[0].first),
+              85);
 }
 
 TEST_F(LabelTest, AlignmentNamesTheSideOnScreenWhateverTheReadingOrder) {

@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cwctype>
 #include <filesystem>
 
 #include "contract_window.h"
@@ -11,6 +14,17 @@
 #include "platform/ui/drive_list.h"
 #include "platform/ui/driver.h"
 #include "support/memory_volume.h"
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h.
+#include <dbt.h>
+#else
+#include <unistd.h>
+
+#include <fstream>
+
+#include "support/mount_namespace.h"
+#endif
 
 namespace vantrelle::ui {
 namespace {
@@ -156,6 +170,45 @@ TEST(DriveListTest, StartsOnTheFirstRemovableDriveAndReportsChanges) {
     EXPECT_EQ(fixed.Drive(), "/");
 }
 
+TEST(DriveListTest, RefreshKeepsTheDriveFollowsOneThatWentAndTakesAStickThatArrives) {
+    Program program([] {});
+    Window window(program, testing::TestWindowStyle());
+    std::vector<DriveEntry> mounted = {{"C:", "c: [System]", false}, {"D:", "d:", false}};
+    DriveListBox drives(window, "Drive1", {1320, 120, 1575, 315}, [&] { return mounted; });
+    std::vector<std::string> changes;
+    drives.Change = [&] { changes.push_back(drives.Drive()); };
+    drives.SetDrive("D:");
+    changes.clear();
+
+    mounted.push_back({"E:", "e: [STICK]", true});
+    drives.Refresh();
+    EXPECT_EQ(drives.Drive(), "E:") << "the first stick to arrive is taken";
+    mounted.push_back({"F:", "f: [CARD]", true});
+    mounted[0].text = "c: [Windows]";
+    drives.Refresh();
+    EXPECT_EQ(drives.Drive(), "E:") << "a second one leaves the choice alone";
+    EXPECT_EQ(driver::Entries(drives),
+              (std::vector<std::string>{"c: [Windows]", "d:", "e: [STICK]", "f: [CARD]"}));
+
+    mounted.erase(mounted.begin() + 2);  // E: goes
+    drives.Refresh();
+    EXPECT_EQ(drives.Drive(), "F:") << "the next one";
+    mounted.pop_back();  // F: goes, the last one
+    drives.Refresh();
+    EXPECT_EQ(drives.Drive(), "D:") << "the one before it";
+    EXPECT_EQ(changes, (std::vector<std::string>{"E:", "F:", "D:"}))
+        << "raised when, and only when, the drive changed";
+
+    // Once chosen by the user, a fixed drive stays while a stick comes and goes.
+    mounted.push_back({"E:", "e: [STICK]", true});
+    drives.Refresh();
+    driver::SelectDrive(drives, "C:");
+    mounted.pop_back();
+    drives.Refresh();
+    EXPECT_EQ(drives.Drive(), "C:");
+    EXPECT_EQ(driver::Entries(drives), (std::vector<std::string>{"c: [Windows]", "d:"}));
+}
+
 TEST(DriveListTest, TheMachinesDrivesAreUsableRootsWithoutPseudoFileSystems) {
     const std::vector<DriveEntry> drives = MountedDrives();
     ASSERT_FALSE(drives.empty());
@@ -180,6 +233,181 @@ TEST(DriveListTest, TheMachinesDrivesAreUsableRootsWithoutPseudoFileSystems) {
         }
     }
 }
+
+TEST(DriveListTest, OnlyTheRootOfAVolumeTheSystemRunsFromIsTheSystemsDrive) {
+#ifdef _WIN32
+    const char* system_root = std::getenv("SystemRoot");
+    ASSERT_NE(system_root, nullptr);
+    const char letter = system_root[0];
+    EXPECT_TRUE(IsSystemDrive(std::string(1, letter) + ":"));
+    EXPECT_TRUE(IsSystemDrive(std::string(1, static_cast<char>(std::tolower(letter))) + ":\\"));
+    EXPECT_FALSE(IsSystemDrive(system_root)) << "a folder of the drive is not the drive";
+    EXPECT_FALSE(IsSystemDrive(letter == 'Q' ? "R:" : "Q:"));
+#else
+    EXPECT_TRUE(IsSystemDrive("/"));
+    EXPECT_FALSE(IsSystemDrive("/nonexistent-vantrelle"));
+    if (!vantrelle::testing::EnterOwnMountNamespace()) {
+        GTEST_SKIP() << "needs a mount namespace of its own (root)";
+    }
+    char pattern[] = "/tmp/vantrelle-system-XXXXXX";
+    const std::filesystem::path top = mkdtemp(pattern);
+    std::filesystem::create_directories(top / "stick");
+    std::filesystem::create_directories(top / "system usr");
+    EXPECT_FALSE(IsSystemDrive((top / "stick").string())) << "a folder, not a mount point";
+    ASSERT_EQ(mount("stick", (top / "stick").c_str(), "tmpfs", 0, nullptr), 0);
+    EXPECT_FALSE(IsSystemDrive((top / "stick").string())) << "another volume";
+    {
+        // The system's own volume, mounted once more elsewhere (the mount table writes the
+        // space as \040), is still the system's.
+        vantrelle::testing::BindMount usr("/usr", top / "system usr");
+        ASSERT_TRUE(usr.mounted());
+        EXPECT_TRUE(IsSystemDrive((top / "system usr").string() + "/"));
+    }
+    umount2((top / "stick").c_str(), MNT_DETACH);
+    std::filesystem::remove_all(top);
+#endif
+}
+
+#ifdef _WIN32
+// Starts a program of the Linux side, as Wine lets a Windows program do.
+void RunOnLinux(std::wstring command) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+// What the mount manager tells every program when a drive letter comes or goes.
+void BroadcastVolume(WPARAM event, wchar_t letter) {
+    DEV_BROADCAST_VOLUME volume{};
+    volume.dbcv_size = sizeof volume;
+    volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+    volume.dbcv_unitmask = 1u << (letter - L'A');
+    DWORD recipients = BSM_ALLDESKTOPS | BSM_APPLICATIONS;
+    BroadcastSystemMessageW(BSF_FORCEIFHUNG | BSF_QUERY, &recipients, WM_DEVICECHANGE, event,
+                            reinterpret_cast<LPARAM>(&volume));
+}
+
+TEST(DriveListOnThisMachine, ADriveLetterMadeOrRemovedWithItsBroadcastIsFollowed) {
+    const char* prefix = std::getenv("WINEPREFIX");
+    if (prefix == nullptr ||
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) {
+        GTEST_SKIP() << "needs Wine, whose drive letters are links in $WINEPREFIX/dosdevices";
+    }
+    wchar_t letter = 0;
+    for (wchar_t free = L'Y'; free >= L'M' && letter == 0; --free) {
+        if (GetDriveTypeW((std::wstring(1, free) + L":\\").c_str()) == DRIVE_NO_ROOT_DIR) {
+            letter = free;
+        }
+    }
+    ASSERT_NE(letter, 0);
+    const std::wstring root = std::wstring(1, letter) + L":\\";
+    const std::string drive = std::string(1, static_cast<char>(letter)) + ":";
+    const std::wstring target = L"/tmp/vantrelle-letter-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW((L"Z:" + target).c_str(), nullptr));
+    std::wstring link;
+    for (const char* c = prefix; *c != '\0'; ++c) {
+        link += static_cast<wchar_t>(*c);
+    }
+    link += L"/dosdevices/" + std::wstring(1, static_cast<wchar_t>(std::towlower(letter))) + L":";
+
+    Program program([] {});
+    Window window(program, testing::TestWindowStyle());
+    window.Show();
+    DriveListBox drives(window, "Drive1", {1320, 120, 1575, 315}, &MountedDrives);
+    const std::string first = drives.Drive();
+    const auto listed = [&] {
+        const auto entries = driver::Entries(drives);
+        return std::any_of(entries.begin(), entries.end(), [&](const std::string& entry) {
+            return entry.rfind(static_cast<char>(std::towlower(letter)) + std::string(":"), 0) == 0;
+        });
+    };
+    std::vector<std::string> changes;
+    drives.Change = [&] { changes.push_back(drives.Drive()); };
+
+    RunOnLinux(L"Z:\\bin\\ln -s " + target + L" " + link);
+    ASSERT_TRUE(driver::WaitFor([&] { return GetDriveTypeW(root.c_str()) == DRIVE_FIXED; }, 5000));
+    BroadcastVolume(DBT_DEVICEARRIVAL, letter);
+    EXPECT_TRUE(driver::WaitFor(listed, 5000)) << "the new letter is listed";
+    driver::SelectDrive(drives, drive);
+    EXPECT_EQ(drives.Drive(), drive);
+
+    RunOnLinux(L"Z:\\bin\\rm " + link);
+    ASSERT_TRUE(
+        driver::WaitFor([&] { return GetDriveTypeW(root.c_str()) == DRIVE_NO_ROOT_DIR; }, 5000));
+    BroadcastVolume(DBT_DEVICEREMOVECOMPLETE, letter);
+    EXPECT_TRUE(driver::WaitFor([&] { return !listed(); }, 5000)) << "the letter has gone";
+    EXPECT_NE(drives.Drive(), drive);
+    EXPECT_EQ(changes, (std::vector<std::string>{drive, drives.Drive()}))
+        << "the selection moved on and said so";
+    RemoveDirectoryW((L"Z:" + target).c_str());
+}
+#else
+TEST(DriveListOnThisMachine, AStickMountedOrUnmountedWhileTheListIsOpenIsFollowed) {
+    if (!vantrelle::testing::EnterOwnMountNamespace()) {
+        GTEST_SKIP() << "needs a mount namespace of its own (root)";
+    }
+    // /media of this namespace alone, where the desktop would mount a stick.
+    if (!std::filesystem::is_directory("/media")) {
+        GTEST_SKIP() << "no /media to mount on";
+    }
+    ASSERT_EQ(mount("media", "/media", "tmpfs", 0, nullptr), 0);
+    std::filesystem::create_directory("/media/STICK");
+    char pattern[] = "/tmp/vantrelle-stick-XXXXXX";
+    const std::filesystem::path stick = mkdtemp(pattern);
+
+    Program program([] {});
+    Window window(program, testing::TestWindowStyle());
+    window.Show();
+    DriveListBox drives(window, "Drive1", {1320, 120, 1575, 315}, &MountedDrives);
+    const std::string first = drives.Drive();
+    std::vector<std::string> changes;
+    drives.Change = [&] { changes.push_back(drives.Drive()); };
+    {
+        vantrelle::testing::BindMount mounted(stick, "/media/STICK");
+        ASSERT_TRUE(mounted.mounted());
+        EXPECT_TRUE(driver::WaitFor([&] { return drives.Drive() == "/media/STICK"; }, 5000))
+            << "the list shows the stick and selects it";
+        mounted.Unmount();
+        EXPECT_TRUE(driver::WaitFor([&] { return drives.Drive() != "/media/STICK"; }, 5000));
+    }
+    const std::vector<std::string> entries = driver::Entries(drives);
+    EXPECT_EQ(std::find(entries.begin(), entries.end(), "/media/STICK"), entries.end());
+    EXPECT_EQ(drives.Drive(), first);
+    EXPECT_EQ(changes, (std::vector<std::string>{"/media/STICK", first}));
+    umount2("/media", MNT_DETACH);
+    std::filesystem::remove_all(stick);
+}
+
+bool Lists(const std::vector<DriveEntry>& drives, const std::filesystem::path& root) {
+    return std::any_of(drives.begin(), drives.end(),
+                       [&](const DriveEntry& drive) { return drive.drive == root.string(); });
+}
+
+TEST(DriveListOnThisMachine, AFileMountedOverAFileIsNoDrive) {
+    if (!vantrelle::testing::EnterOwnMountNamespace()) {
+        GTEST_SKIP() << "needs a mount namespace of its own (root)";
+    }
+    char pattern[] = "/tmp/vantrelle-mounts-XXXXXX";
+    const std::filesystem::path top = mkdtemp(pattern);
+    std::filesystem::create_directories(top / "source" / "folder");
+    std::filesystem::create_directory(top / "stick");
+    std::ofstream(top / "source" / "hosts") << "127.0.0.1 localhost\n";
+    std::ofstream(top / "hosts") << "";
+    {
+        vantrelle::testing::BindMount folder(top / "source" / "folder", top / "stick");
+        vantrelle::testing::BindMount file(top / "source" / "hosts", top / "hosts");
+        ASSERT_TRUE(folder.mounted() && file.mounted());
+        const std::vector<DriveEntry> drives = MountedDrives();
+        EXPECT_TRUE(Lists(drives, top / "stick")) << "a folder mounted over a folder is one";
+        EXPECT_FALSE(Lists(drives, top / "hosts"));
+    }
+    std::filesystem::remove_all(top);
+}
+#endif
 
 }  // namespace
 }  // namespace vantrelle::ui

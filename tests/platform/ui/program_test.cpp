@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "contract_window.h"
+#include "platform/ui/command_button.h"
 #include "platform/ui/driver.h"
 
 namespace vantrelle::ui {
@@ -116,6 +117,29 @@ TEST_F(ProgramTest, ALoadHandlerThatUnloadsItsWindowLeavesNothingShown) {
     WindowSlot<Quitter> quitter(program, [this] { return std::make_unique<Quitter>(program); });
     EXPECT_EQ(quitter.Show(), nullptr);
     EXPECT_EQ(quitter.Loaded(), nullptr);
+}
+
+TEST_F(ProgramTest, AnEventPostedWhileAHandlerRunsWaitsForItAndGoesWithItsWindow) {
+    Probe* first = a.Show();
+    Probe* second = b.Show();
+    ASSERT_TRUE(first != nullptr && second != nullptr);
+    CommandButton button(*first, "Command1", {120, 120, 1215, 375});
+    std::vector<std::string> seen;
+    button.Click = [&] {
+        first->PostEvent([&] { seen.push_back("first's event"); });
+        second->PostEvent([&] { seen.push_back("second's event"); });
+        // The event loop runs inside the handler, as it does while a message box is up.
+        driver::WaitFor([] { return false; }, 300);
+        seen.push_back("handler returns");
+        b.Unload();
+    };
+    driver::Click(button);
+    EXPECT_TRUE(driver::WaitFor([&] { return seen.size() >= 2; }, 2000));
+    driver::ProcessEvents();
+    EXPECT_EQ(seen, (std::vector<std::string>{"handler returns", "first's event"}));
+
+    first->PostEvent([&] { seen.push_back("at once"); });
+    EXPECT_EQ(seen.back(), "at once") << "no handler runs: nothing to wait for";
 }
 
 }  // namespace

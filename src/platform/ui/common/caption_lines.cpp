@@ -2,9 +2,7 @@
 
 namespace vantrelle::ui::common {
 
-namespace {
-
-std::vector<std::string> Paragraphs(const std::string& caption) {
+std::vector<std::string> CaptionParagraphs(const std::string& caption) {
     std::vector<std::string> paragraphs(1);
     for (std::size_t i = 0; i < caption.size(); ++i) {
         const char c = caption[i];
@@ -20,12 +18,10 @@ std::vector<std::string> Paragraphs(const std::string& caption) {
     return paragraphs;
 }
 
-}  // namespace
-
 std::vector<std::string> CaptionLines(const std::string& caption, int width,
                                       const std::function<int(const std::string&)>& measure) {
     std::vector<std::string> lines;
-    for (const std::string& paragraph : Paragraphs(caption)) {
+    for (const std::string& paragraph : CaptionParagraphs(caption)) {
         std::string line;
         bool line_started = false;
         std::size_t start = 0;

@@ -11,6 +11,9 @@
 
 namespace vantrelle::ui::common {
 
+// The caption's paragraphs: its text between line breaks.
+std::vector<std::string> CaptionParagraphs(const std::string& caption);
+
 // `measure` gives the width of a UTF-8 text as the label would draw it.
 std::vector<std::string> CaptionLines(const std::string& caption, int width,
                                       const std::function<int(const std::string&)>& measure);

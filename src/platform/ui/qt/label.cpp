@@ -1,5 +1,7 @@
 #include "platform/ui/label.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -13,13 +15,75 @@ namespace vantrelle::ui {
 
 namespace qt {
 
+namespace {
+
+// What a screen reader reads of a label: a static text whose name and text are the
+// caption, each line break one "\n". The widget paints itself, so Qt's default would
+// offer an unnamed, empty element.
+class AccessibleLabel : public QAccessibleWidget, public QAccessibleTextInterface {
+  public:
+    explicit AccessibleLabel(LabelWidget* label)
+        : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Name ? Shown() : QAccessibleWidget::text(kind);
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface*>(this)
+                                                  : QAccessibleWidget::interface_cast(type);
+    }
+
+    // Read-only text without a caret or a selection.
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int start, int end) const override { return Shown().mid(start, end - start); }
+    int characterCount() const override { return static_cast<int>(Shown().size()); }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* start, int* end) const override {
+        *start = *end = 0;
+        return {};
+    }
+
+  private:
+    QString Shown() const {
+        QString shown = ToQt(static_cast<const LabelWidget*>(widget())->caption());
+        shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        return shown;
+    }
+};
+
+QAccessibleInterface* LabelAccessibility(const QString&, QObject* object) {
+    if (auto* label = dynamic_cast<LabelWidget*>(object)) {
+        return new AccessibleLabel(label);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 LabelWidget::LabelWidget() {
     setFocusPolicy(Qt::NoFocus);
+    [[maybe_unused]] static const bool installed = [] {
+        QAccessible::installFactory(&LabelAccessibility);
+        return true;
+    }();
 }
 
 void LabelWidget::SetCaption(const std::string& caption) {
     caption_ = caption;
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent renamed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&renamed);
+    }
 }
 
 void LabelWidget::SetAlignment(int alignment) {
@@ -42,21 +106,36 @@ void LabelWidget::paintEvent(QPaintEvent*) {
                        Qt::AlignAbsolute);
     // The paragraph direction is the label's, not the one its first letter would suggest.
     option.setTextDirection(layoutDirection());
-    option.setWrapMode(QTextOption::NoWrap);
+    option.setWrapMode(QTextOption::ManualWrap);
+    const QFontMetrics metrics = fontMetrics();
+    const auto measure = [&metrics](const std::string& text) {
+        return metrics.horizontalAdvance(ToQt(text));
+    };
+    // A paragraph is laid out whole, the space at each of its wraps turned into a line
+    // separator, which ends the line but not the paragraph: a bracket or a number at a
+    // wrap reads in the order it has in the whole paragraph.
     qreal y = 0;
-    for (const std::string& line : Lines()) {
+    for (const std::string& paragraph : common::CaptionParagraphs(caption_)) {
         if (y >= height()) {
             break;
         }
-        QTextLayout layout(ToQt(line), font());
+        QString text;
+        for (const std::string& line : common::CaptionLines(paragraph, width(), measure)) {
+            if (!text.isEmpty()) {
+                text += QChar::LineSeparator;
+            }
+            text += ToQt(line);
+        }
+        QTextLayout layout(text, font());
         layout.setTextOption(option);
         layout.beginLayout();
-        QTextLine text_line = layout.createLine();
-        text_line.setLineWidth(width());
-        text_line.setPosition(QPointF(0, y));
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width());
+            line.setPosition(QPointF(0, y));
+            y += line.height();
+        }
         layout.endLayout();
         layout.draw(&painter, QPointF(0, 0));
-        y += text_line.height();
     }
 }
 

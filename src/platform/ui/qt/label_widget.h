@@ -15,6 +15,7 @@ class LabelWidget : public QWidget {
     LabelWidget();
 
     void SetCaption(const std::string& caption);
+    const std::string& caption() const { return caption_; }
     void SetAlignment(int alignment);
     int alignment() const { return alignment_; }
     // The lines as the current width and font lay them out.

@@ -45,7 +45,7 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const std::string& text, int style,
     }
     if ((style & 0x0f) == vbYesNo) {
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box->setDefaultButton(QMessageBox::Yes);
+        box->setDefaultButton((style & vbDefaultButton2) != 0 ? QMessageBox::No : QMessageBox::Yes);
         box->setEscapeButton(QMessageBox::No);
     } else {
         box->setStandardButtons(QMessageBox::Ok);

@@ -73,6 +73,12 @@ void Program::End() {
     Quit();
 }
 
+void Program::ScheduleHeldEvents() {
+    // Queued on an object of the program: dropped when the program is gone first.
+    QMetaObject::invokeMethod(
+        &native_->reapers, [this] { RunHeldEvents(); }, Qt::QueuedConnection);
+}
+
 void Program::Quit() {
     ended_ = true;
     if (quit_) {

@@ -16,6 +16,7 @@ void WindowWidget::closeEvent(QCloseEvent* event) {
 
 void Raise(const Window& window, const std::function<void()>& handler) {
     if (handler && !window.unloaded() && !window.program().ended()) {
+        const Program::HandlerScope scope(window.program());
         handler();
     }
 }

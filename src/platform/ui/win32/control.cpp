@@ -81,8 +81,11 @@ void Dispatch(MSG& message) {
     if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
         Control* control = ControlOf(message.hwnd);
         if (control != nullptr && !control->window().unloaded() &&
-            !control->window().program().ended() && control->native().Entered()) {
-            return;
+            !control->window().program().ended()) {
+            const Program::HandlerScope scope(control->window().program());
+            if (control->native().Entered()) {
+                return;
+            }
         }
     }
     HWND top = GetAncestor(message.hwnd, GA_ROOT);

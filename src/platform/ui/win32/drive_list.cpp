@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "platform/ui/common/drive_selection.h"
 #include "platform/ui/win32/native.h"
 #include "platform/ui/win32/twips.h"
 #include "platform/ui/win32/wide_text.h"
@@ -25,8 +26,8 @@ bool SameDrive(const std::string& a, const std::string& b) {
 }
 
 struct DriveListNative : Control::Native {
-    DriveListNative(Window& window, Rect at, std::vector<DriveEntry> entries)
-        : drives(std::move(entries)) {
+    DriveListNative(Window& window, Rect at, DriveListBox::Source drives_source)
+        : source(std::move(drives_source)), drives(source()) {
         // The height of a drop-down list is that of its open list; the closed box takes
         // the font's height.
         Rect open = at;
@@ -42,17 +43,23 @@ struct DriveListNative : Control::Native {
             SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
                          field + wanted - (shown.bottom - shown.top));
         }
+        Fill(common::StartingDrive(drives));
+    }
+
+    void Fill(int index) {
+        SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
         for (const DriveEntry& entry : drives) {
             const std::string& text = entry.text.empty() ? entry.drive : entry.text;
             SendMessageW(hwnd, CB_ADDSTRING, 0,
                          reinterpret_cast<LPARAM>(win32::Widen(text).c_str()));
         }
-        const auto removable = std::find_if(
-            drives.begin(), drives.end(), [](const DriveEntry& entry) { return entry.removable; });
-        selected = drives.empty()              ? -1
-                   : removable != drives.end() ? static_cast<int>(removable - drives.begin())
-                                               : 0;
+        selected = index;
         SendMessageW(hwnd, CB_SETCURSEL, selected, 0);
+    }
+
+    void VolumesChanged() override {
+        auto& list = static_cast<DriveListBox&>(*owner);
+        list.window().PostEvent([&list] { list.Refresh(); });
     }
 
     void Notified(WORD code) override {
@@ -73,6 +80,7 @@ struct DriveListNative : Control::Native {
         }
     }
 
+    DriveListBox::Source source;
     std::vector<DriveEntry> drives;
     int selected = -1;
 };
@@ -102,11 +110,9 @@ int win32::DriveIndex(const DriveListBox& list, const std::string& drive) {
 
 std::vector<DriveEntry> MountedDrives() {
     std::vector<DriveEntry> fixed, removable;
-    const DWORD letters = GetLogicalDrives();
+    // Every letter is asked: Wine's GetLogicalDrives() misses a drive letter made after the
+    // process started until something opens it.
     for (int i = 0; i < 26; ++i) {
-        if ((letters & (1u << i)) == 0) {
-            continue;
-        }
         const wchar_t letter = static_cast<wchar_t>(L'A' + i);
         const std::wstring root = std::wstring(1, letter) + L":\\";
         const UINT type = GetDriveTypeW(root.c_str());
@@ -129,10 +135,27 @@ std::vector<DriveEntry> MountedDrives() {
     return removable;
 }
 
-DriveListBox::DriveListBox(Window& window, std::string name, Rect at,
-                           std::vector<DriveEntry> drives)
+bool IsSystemDrive(const std::string& path) {
+    std::string drive = path;
+    if (!drive.empty() && (drive.back() == '\\' || drive.back() == '/')) {
+        drive.pop_back();
+    }
+    wchar_t windows[MAX_PATH + 1] = {};
+    const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH + 1);
+    if (drive.size() != 2 || drive[1] != ':' || length < 2 || length > MAX_PATH ||
+        windows[1] != L':') {
+        return false;
+    }
+    return std::towupper(static_cast<unsigned char>(drive[0])) == std::towupper(windows[0]);
+}
+
+DriveListBox::DriveListBox(Window& window, std::string name, Rect at, Source drives)
     : Control(window, std::move(name),
               std::make_unique<DriveListNative>(window, at, std::move(drives))) {}
+
+DriveListBox::DriveListBox(Window& window, std::string name, Rect at,
+                           std::vector<DriveEntry> drives)
+    : DriveListBox(window, std::move(name), at, [drives = std::move(drives)] { return drives; }) {}
 
 std::string DriveListBox::Drive() const {
     const DriveListNative& native = Of(*this);
@@ -142,6 +165,18 @@ std::string DriveListBox::Drive() const {
 void DriveListBox::SetDrive(const std::string& drive) {
     if (const int index = win32::DriveIndex(*this, drive); index >= 0) {
         Of(*this).Select(index);
+    }
+}
+
+void DriveListBox::Refresh() {
+    DriveListNative& native = Of(*this);
+    const std::string before = Drive();
+    std::vector<DriveEntry> now = native.source();
+    const int index = common::DriveAfterChange(native.drives, native.selected, now);
+    native.drives = std::move(now);
+    native.Fill(index);
+    if (Drive() != before && Change) {
+        Change();
     }
 }
 

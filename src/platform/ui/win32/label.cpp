@@ -4,13 +4,17 @@
 
 #include "platform/ui/label.h"
 
+#include <functional>
 #include <optional>
 
 #include "platform/ui/common/caption_lines.h"
+#include "platform/ui/win32/accessible_label.h"
+#include "platform/ui/win32/bidi_runs.h"
 #include "platform/ui/win32/native.h"
 #include "platform/ui/win32/shaped_line.h"
 // After windows.h, which native.h brings.
 #include <commctrl.h>
+
 #include "platform/ui/win32/wide_text.h"
 
 namespace vantrelle::ui {
@@ -44,12 +48,16 @@ struct LabelNative : Control::Native {
         InvalidateRect(hwnd, nullptr, TRUE);
     }
 
+    std::function<int(const std::string&)> Measure(HDC dc) const {
+        return [this, dc](const std::string& text) {
+            return win32::ShapedLine(dc, win32::Widen(text), right_to_left).Width();
+        };
+    }
+
     std::vector<std::string> Lines(HDC dc) const {
         RECT client;
         GetClientRect(hwnd, &client);
-        return common::CaptionLines(caption, client.right, [&](const std::string& text) {
-            return win32::ShapedLine(dc, win32::Widen(text), right_to_left).Width();
-        });
+        return common::CaptionLines(caption, client.right, Measure(dc));
     }
 
     void Draw(HDC dc) const {
@@ -57,9 +65,9 @@ struct LabelNative : Control::Native {
         GetClientRect(hwnd, &client);
         // The window answers as it does for any static control: the colours and brush
         // of the label, or the system's.
-        auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
-            GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-            reinterpret_cast<LPARAM>(hwnd)));
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC,
+                                                           reinterpret_cast<WPARAM>(dc),
+                                                           reinterpret_cast<LPARAM>(hwnd)));
         FillRect(dc, &client, brush != nullptr ? brush : GetSysColorBrush(COLOR_BTNFACE));
         SetBkMode(dc, TRANSPARENT);
         HGDIOBJ old_font =
@@ -67,15 +75,32 @@ struct LabelNative : Control::Native {
         TEXTMETRICW metrics{};
         GetTextMetricsW(dc, &metrics);
         int top = 0;
-        for (const std::string& line : Lines(dc)) {
-            if (top >= client.bottom) {
-                break;
+        for (const std::string& paragraph : common::CaptionParagraphs(caption)) {
+            std::vector<int> lengths;
+            for (const std::string& line :
+                 common::CaptionLines(paragraph, client.right, Measure(dc))) {
+                lengths.push_back(static_cast<int>(win32::Widen(line).size()));
             }
-            const win32::ShapedLine shaped(dc, win32::Widen(line), right_to_left);
-            const RECT band{0, top, client.right, top + metrics.tmHeight};
-            // A word wider than the label starts at its side and is cut at the other.
-            shaped.Draw(alignment == kAlignRight ? client.right - shaped.Width() : 0, band);
-            top += metrics.tmHeight;
+            for (const auto& runs :
+                 win32::ParagraphRuns(win32::Widen(paragraph), lengths, right_to_left)) {
+                if (top >= client.bottom) {
+                    break;
+                }
+                std::vector<int> widths;
+                int width = 0;
+                for (const win32::DirectionalRun& run : runs) {
+                    widths.push_back(win32::ShapedLine(dc, run.text, run.right_to_left).Width());
+                    width += widths.back();
+                }
+                // A word wider than the label starts at its side and is cut at the other.
+                int x = alignment == kAlignRight ? client.right - width : 0;
+                const RECT band{0, top, client.right, top + metrics.tmHeight};
+                for (std::size_t i = 0; i < runs.size(); ++i) {
+                    win32::ShapedLine(dc, runs[i].text, runs[i].right_to_left).Draw(x, band);
+                    x += widths[i];
+                }
+                top += metrics.tmHeight;
+            }
         }
         SelectObject(dc, old_font);
     }
@@ -104,6 +129,11 @@ struct LabelNative : Control::Native {
                 return 0;
             case WM_ERASEBKGND:
                 return 1;  // Draw fills the whole label
+            case WM_GETOBJECT:
+                if (const LRESULT answer = win32::AnswerAccessibleLabel(hwnd, wparam, lparam)) {
+                    return answer;
+                }
+                break;
             case WM_NCDESTROY:
                 RemoveWindowSubclass(hwnd, &Paint, 2);
                 break;

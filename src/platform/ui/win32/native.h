@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -28,6 +29,8 @@ struct Program::Native {
     std::vector<std::unique_ptr<Window>> windows;
     // Receives the request to destroy unloaded windows once their handlers returned.
     HWND sink = nullptr;
+    // Runs the events held while a handler ran.
+    std::function<void()> run_held_events;
     bool destroy_posted = false;
     bool quit_called = false;
 };
@@ -61,6 +64,8 @@ struct Control::Native {
     virtual HBRUSH Colored(HDC /*dc*/) { return nullptr; }
     virtual void ApplyRightToLeft();
     virtual void FontChanged() {}
+    // A volume arrived or went (WM_DEVICECHANGE to the control's window).
+    virtual void VolumesChanged() {}
 };
 
 struct Menu::Native {

@@ -11,6 +11,7 @@ namespace vantrelle::ui {
 namespace {
 
 constexpr UINT kDestroyUnloaded = WM_APP + 2;
+constexpr UINT kRunHeldEvents = WM_APP + 3;
 constexpr wchar_t kSinkClass[] = L"VantrelleProgramSink";
 
 LRESULT CALLBACK SinkProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -29,6 +30,13 @@ LRESULT CALLBACK SinkProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
                     ++it;
                 }
             }
+        }
+        return 0;
+    }
+    if (message == kRunHeldEvents) {
+        auto* native = reinterpret_cast<Program::Native*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (native != nullptr && native->run_held_events) {
+            native->run_held_events();
         }
         return 0;
     }
@@ -56,6 +64,7 @@ HWND MakeSink(Program::Native* native) {
 
 Program::Program(std::function<void()> quit)
     : native_(std::make_unique<Native>()), quit_(std::move(quit)) {
+    native_->run_held_events = [this] { RunHeldEvents(); };
     native_->sink = MakeSink(native_.get());
 }
 
@@ -99,6 +108,10 @@ void Program::End() {
         Unload(*window);
     }
     Quit();
+}
+
+void Program::ScheduleHeldEvents() {
+    PostMessageW(native_->sink, kRunHeldEvents, 0, 0);
 }
 
 void Program::Quit() {

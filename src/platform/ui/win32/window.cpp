@@ -4,7 +4,11 @@
 
 #include <algorithm>
 
+// clang-format off
 #include "platform/ui/win32/native.h"
+#include <dbt.h>
+// clang-format on
+
 #include "platform/ui/win32/twips.h"
 #include "platform/ui/win32/wide_text.h"
 #include "resource_ids.h"
@@ -54,10 +58,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
     }
     const bool live = !window->unloaded() && !window->program().ended();
     switch (message) {
-        case WM_COMMAND:
+        case WM_COMMAND: {
             if (!live) {
                 return 0;
             }
+            const Program::HandlerScope scope(window->program());
             if (lparam != 0) {
                 if (Control* control = win32::ControlOf(reinterpret_cast<HWND>(lparam))) {
                     control->native().Notified(HIWORD(wparam));
@@ -69,6 +74,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
                 }
             }
             return 0;
+        }
         case WM_CTLCOLORSTATIC:
             if (Control* control = win32::ControlOf(reinterpret_cast<HWND>(lparam))) {
                 if (HBRUSH brush = control->native().Colored(reinterpret_cast<HDC>(wparam))) {
@@ -93,6 +99,23 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
                 }
             }
             return 0;
+        case WM_DEVICECHANGE:
+            // Sent to every top-level window when a volume (a drive letter) comes or goes.
+            if (live && (wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) &&
+                lparam != 0 &&
+                reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam)->dbch_devicetype ==
+                    DBT_DEVTYP_VOLUME) {
+                EnumChildWindows(
+                    hwnd,
+                    [](HWND child, LPARAM) -> BOOL {
+                        if (Control* control = win32::ControlOf(child)) {
+                            control->native().VolumesChanged();
+                        }
+                        return TRUE;
+                    },
+                    0);
+            }
+            return TRUE;
         case WM_CLOSE:
             if (live) {
                 window->Unload();

@@ -3,6 +3,7 @@
 #include "platform/ui/driver.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -218,6 +219,16 @@ PixelRect ScreenGeometry(const Window& window) {
     const QPoint client = Client(window)->mapTo(WindowWidget(window), QPoint(0, 0));
     return {rect.x() + client.x(), rect.y() + client.y(), Client(window)->width(),
             Client(window)->height()};
+}
+
+Accessible AccessibleOf(const Control& control) {
+    QAccessibleInterface* element = QAccessible::queryAccessibleInterface(WidgetOf(control));
+    if (element == nullptr) {
+        return {};
+    }
+    const QAccessible::Role role = element->role();
+    return {role == QAccessible::StaticText ? "label" : std::to_string(role),
+            qt::FromQt(element->text(QAccessible::Name))};
 }
 
 ShownFont FontOf(const Control& control) {

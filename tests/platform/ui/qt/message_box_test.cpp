@@ -23,13 +23,17 @@ QString Shown(const QMessageBox& box) {
     return text;
 }
 
-TEST(QtMessageBoxTest, StylesGiveTheirButtonsIconAndFirstButtonAsDefault) {
+TEST(QtMessageBoxTest, StylesGiveTheirButtonsIconAndDefaultButton) {
     auto question = BuildMessageBox("Sure?", vbYesNo + vbExclamation, "Warning");
     EXPECT_EQ(question->windowTitle(), QStringLiteral("Warning"));
     EXPECT_EQ(question->icon(), QMessageBox::Warning);
     EXPECT_EQ(question->standardButtons(), QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(question->defaultButton(), question->button(QMessageBox::Yes));
     EXPECT_EQ(question->windowModality(), Qt::ApplicationModal);
+
+    auto careful = BuildMessageBox("Sure?", vbYesNo + vbExclamation + vbDefaultButton2, "Warning");
+    EXPECT_EQ(careful->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(careful->defaultButton(), careful->button(QMessageBox::No));
 
     auto done = BuildMessageBox("All fine.", vbOKOnly + vbInformation, "Done");
     EXPECT_EQ(done->icon(), QMessageBox::Information);

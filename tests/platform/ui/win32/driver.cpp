@@ -8,6 +8,8 @@
 #include "platform/ui/win32/native.h"
 #include "platform/ui/win32/shaped_line.h"
 #include "platform/ui/win32/wide_text.h"
+// After windows.h, which native.h brings.
+#include <oleacc.h>
 
 namespace vantrelle::ui::driver {
 
@@ -299,6 +301,37 @@ PixelRect ScreenGeometry(const Window& window) {
     ClientToScreen(Hwnd(window), &origin);
     const RECT client = ClientRect(Hwnd(window));
     return {origin.x, origin.y, client.right, client.bottom};
+}
+
+Accessible AccessibleOf(const Control& control) {
+    IAccessible* element = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(Hwnd(control), OBJID_CLIENT, IID_IAccessible,
+                                          reinterpret_cast<void**>(&element))) ||
+        element == nullptr) {
+        return {};
+    }
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    Accessible shown;
+    VARIANT role;
+    VariantInit(&role);
+    if (SUCCEEDED(element->get_accRole(self, &role)) && role.vt == VT_I4) {
+        shown.role = role.lVal == ROLE_SYSTEM_STATICTEXT ? "label" : std::to_string(role.lVal);
+    }
+    BSTR name = nullptr;
+    if (SUCCEEDED(element->get_accName(self, &name)) && name != nullptr) {
+        std::wstring text(name, SysStringLen(name));
+        SysFreeString(name);
+        for (std::size_t at = text.find(L"\r\n"); at != std::wstring::npos;
+             at = text.find(L"\r\n", at)) {
+            text.replace(at, 2, L"\n");
+        }
+        shown.name = win32::Narrow(text);
+    }
+    element->Release();
+    return shown;
 }
 
 ShownFont FontOf(const Control& control) {

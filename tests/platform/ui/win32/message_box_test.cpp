@@ -14,6 +14,7 @@ namespace {
 struct SeenBox {
     std::wstring text;
     bool yes = false, no = false, ok = false;
+    int default_button = 0;
     LONG_PTR ex_style = 0;
     bool owner_window_enabled = true;
 };
@@ -36,6 +37,12 @@ SeenBox AnswerBox(const wchar_t* title, int button, HWND other_window) {
     seen.no = GetDlgItem(box, IDNO) != nullptr;
     seen.ok = GetDlgItem(box, IDOK) != nullptr;
     seen.ex_style = GetWindowLongPtrW(box, GWL_EXSTYLE);
+    for (int button : {IDYES, IDNO, IDOK}) {
+        HWND item = GetDlgItem(box, button);
+        if (item != nullptr && (GetWindowLongPtrW(item, GWL_STYLE) & 0x0f) == BS_DEFPUSHBUTTON) {
+            seen.default_button = button;
+        }
+    }
     seen.owner_window_enabled = IsWindowEnabled(other_window) != FALSE;
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     return seen;
@@ -56,8 +63,18 @@ TEST(Win32MessageBox, ShowsTheTextLeftToRightKeepsTheProgramWaitingAndAnswersThe
     EXPECT_EQ(pressed, 6);
     EXPECT_EQ(seen.text, L"\u0622\u064A\u0627?\r\nsecond\r\nthird");
     EXPECT_TRUE(seen.yes && seen.no && !seen.ok);
+    EXPECT_EQ(seen.default_button, IDYES);
     EXPECT_EQ(seen.ex_style & (WS_EX_LAYOUTRTL | WS_EX_RTLREADING | WS_EX_RIGHT), 0);
     EXPECT_FALSE(seen.owner_window_enabled) << "the rest of the program stayed usable";
+}
+
+TEST(Win32MessageBox, TheSecondButtonIsTheDefaultWhenTheStyleSaysSo) {
+    Win32MessageBox box;
+    SeenBox seen;
+    std::thread answer([&] { seen = AnswerBox(L"Warning", IDNO, nullptr); });
+    EXPECT_EQ(box.MsgBox("Repair the system's drive?", 4 + 48 + 256, "Warning"), IDNO);
+    answer.join();
+    EXPECT_EQ(seen.default_button, IDNO);
 }
 
 TEST(Win32MessageBox, AnInformationBoxHasOnlyOk) {

@@ -5,6 +5,7 @@
 
 #include "platform/ui/check_box.h"
 #include "platform/ui/command_button.h"
+#include "platform/ui/drive_list.h"
 #include "platform/ui/driver.h"
 #include "platform/ui/label.h"
 #include "platform/ui/menu.h"
@@ -109,6 +110,24 @@ TEST(Win32Windows, UnloadingTheLastWindowEndsTheProgramAndNoHandlerRunsAfterEnd)
     driver::ProcessEvents();
     EXPECT_FALSE(IsWindow(hwnd)) << "the unloaded window was not destroyed";
     EXPECT_EQ(slot.Show(), nullptr);
+}
+
+TEST(Win32Windows, TheClosedDriveListHasTheTablesHeightAndItsTextFitsInside) {
+    Program program([] {});
+    Window window(program, Style());
+    DriveListBox drives(window, "Drive1", {1320, 120, 1575, 315}, {{"E:", "e: [STICK]", true}});
+    window.Show();
+    EXPECT_EQ(driver::Geometry(drives).height, win32::TwipsToPixels(315));
+
+    HWND hwnd = drives.native().hwnd;
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    EXPECT_GE(SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0), metrics.tmHeight)
+        << "the field shows the drive's text whole";
 }
 
 }  // namespace
