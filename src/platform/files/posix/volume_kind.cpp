@@ -8,7 +8,10 @@ namespace {
 
 constexpr long kMsdosMagic = 0x4d44;
 constexpr long kExfatMagic = 0x2011BAB0;
-constexpr long kOldNtfsMagic = 0x5346544e;  // the read-only ntfs driver; ntfs3 has its own
+constexpr long kOldNtfsMagic = 0x5346544e;  // the read-only ntfs driver
+constexpr long kIso9660Magic = 0x9660;
+constexpr long kUdfMagic = 0x15013346;
+constexpr long kSquashfsMagic = 0x73717368;
 constexpr long kFuseMagic = 0x65735546;
 constexpr long kSmbMagic = 0x517B;
 constexpr long kCifsMagic = 0xFF534D42;
@@ -58,6 +61,18 @@ std::optional<std::string> WhyAttributesAreOutOfReach(long magic, const std::str
     if (magic == kOldNtfsMagic || type == "ntfs") {
         return "The kernel's read-only ntfs driver cannot change DOS attributes; mount the volume "
                "with ntfs-3g or ntfs3";
+    }
+    // ISO 9660 and UDF keep a hidden flag in every entry, which no Linux call changes.
+    if (magic == kIso9660Magic || type == "iso9660") {
+        return "ISO 9660 volumes (CDs, DVDs and their images) are read-only: the hidden flags "
+               "of their entries cannot be changed";
+    }
+    if (magic == kUdfMagic || type == "udf") {
+        return "The kernel's udf driver offers no way to change the hidden flags of UDF entries";
+    }
+    if (magic == kSquashfsMagic || type == "squashfs") {
+        return "squashfs volumes are read-only: the attributes of their entries cannot be "
+               "changed";
     }
     if (IsSmbVolume(magic, type)) {
         return "This SMB mount offers no way to change DOS attributes (user.cifs.dosattrib)";
