@@ -42,10 +42,9 @@ TEST(VolumeKind, FormatsThatCannotChangeAttributesAreNamed) {
         const char* type;
         const char* named;
     } formats[] = {
-        {0x15013346, "udf", "UDF"},
-        {0x9660, "iso9660", "ISO 9660"},
-        {0x73717368, "squashfs", "squashfs"},
-        {0x5346544e, "ntfs", "read-only ntfs"},
+        {0x15013346, "udf", "UDF"},           {0x9660, "iso9660", "ISO 9660"},
+        {0x73717368, "squashfs", "squashfs"}, {0x5346544e, "ntfs", "read-only ntfs"},
+        {0x7366746e, "ntfs3", "ntfs3"},
     };
     for (const auto& format : formats) {
         for (const auto& [magic, type] : {std::pair<long, std::string>{format.magic, ""},
@@ -55,6 +54,21 @@ TEST(VolumeKind, FormatsThatCannotChangeAttributesAreNamed) {
             EXPECT_NE(why->find(format.named), std::string::npos) << *why;
         }
     }
+}
+
+// ntfs-3g answers system.ntfs_attrib_be itself; ntfs3 may store it as an extended attribute.
+TEST(VolumeKind, Ntfs3IsToldFromNtfs3gByMagicOrType) {
+    constexpr long kFuse = 0x65735546;
+    EXPECT_TRUE(IsNtfs3Volume(0x7366746e, ""));
+    EXPECT_TRUE(IsNtfs3Volume(0, "ntfs3"));
+    EXPECT_FALSE(IsNtfs3Volume(kFuse, "fuseblk"));
+    EXPECT_FALSE(IsNtfs3Volume(0x5346544e, "ntfs"));
+    EXPECT_TRUE(IsFuseVolume(kFuse, ""));
+    for (const char* type : {"fuse", "fuseblk", "fuse.ntfs-3g"}) {
+        EXPECT_TRUE(IsFuseVolume(0, type)) << type;
+    }
+    EXPECT_FALSE(IsFuseVolume(0x7366746e, "ntfs3"));
+    EXPECT_FALSE(IsFuseVolume(0, "fusefs-lookalike"));
 }
 
 }  // namespace

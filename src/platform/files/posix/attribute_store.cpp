@@ -213,9 +213,29 @@ Result<bool> IsNtfsMetadata(int folder, const std::string& name) {
     }
 }
 
-// ntfs-3g and ntfs3 give the 32 bits big-endian, ntfs3 also in host byte order.
+// What a kernel driver made of a write, through the one name that ntfs3 never takes for
+// an extended attribute: a write it stored elsewhere leaves the entry as hidden as it was.
+Result<Change> ReadBack(const std::string& path, std::uint32_t wanted) {
+    auto read = GetXattr(path, kNtfsAttribNative, 4);
+    if (!read) {
+        return read.error();
+    }
+    std::uint32_t now = 0;
+    if (read.value().bytes.size() == 4) {
+        std::memcpy(&now, read.value().bytes.data(), sizeof now);
+    }
+    if (read.value().bytes.size() != 4 || (now & kSettableBits) != (wanted & kSettableBits)) {
+        return Error{EIO, "The NTFS driver did not change the DOS attributes: " +
+                              std::string(kNtfsAttribNative) + " reads \"" +
+                              DescribeBytes(read.value().bytes) + "\" after the write"};
+    }
+    return Change::Made;
+}
+
+// ntfs-3g gives the 32 bits big-endian (and in host byte order), ntfs3 in host byte order.
 Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
-                                        std::uint32_t attributes, Mechanism mechanism) {
+                                        std::uint32_t attributes, Mechanism mechanism,
+                                        bool read_back) {
     auto metadata = IsNtfsMetadata(folder, path);
     if (!metadata) {
         return metadata.error();
@@ -255,12 +275,18 @@ Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
     if (wanted == *current) {
         return Change::NoneNeeded;
     }
+    Status written = Done{};
     if (big_endian) {
-        return Written(SetXattr(path, attribute, EncodeBigEndian32(wanted), 0));
+        written = SetXattr(path, attribute, EncodeBigEndian32(wanted), 0);
+    } else {
+        std::string native(4, '\0');
+        std::memcpy(native.data(), &wanted, sizeof wanted);
+        written = SetXattr(path, attribute, native, 0);
     }
-    std::string native(4, '\0');
-    std::memcpy(native.data(), &wanted, sizeof wanted);
-    return Written(SetXattr(path, attribute, native, 0));
+    if (!written || !read_back) {
+        return Written(written);
+    }
+    return ReadBack(path, wanted);
 }
 
 // The SMB client sends the word to the server and keeps what it sent; read back, it shows
@@ -347,33 +373,50 @@ Result<VolumeMechanism> AttributeStore::Probe(const std::string& path, const str
         }
     }
 #endif
-    // The 32 bits where they are offered: the byte would erase those above it.
-    if (HasXattr(path, kNtfsAttribBe)) {
-        return VolumeMechanism{Mechanism::NtfsAttribBe, {}};
-    }
-    if (HasXattr(path, kNtfsAttribNative)) {
-        return VolumeMechanism{Mechanism::NtfsAttribNative, {}};
-    }
-    if (HasXattr(path, kDosAttribByte)) {
-        return VolumeMechanism{Mechanism::Unavailable,
-                               "This ntfs3 driver offers only system.dos_attrib, whose one byte "
-                               "would erase the attributes above it (compressed, sparse ...)"};
-    }
 #ifdef __linux__
-    // A volume that keeps DOS attributes of its own holds no user.DOSATTRIB: resetting
-    // that would look like success while every entry stayed hidden.
     // A link's own volume is its folder's; statfs would follow it.
     struct statfs volume {};
     const std::string on_volume = S_ISDIR(entry.st_mode) ? path : ParentOf(path);
     if (::statfs(on_volume.c_str(), &volume) != 0) {
         return SystemError(errno, "asking the entry's volume what it is");
     }
+    const long magic = static_cast<long>(volume.f_type);
     const std::string type = MountTypeOfDevice(entry.st_dev);
-    if (IsSmbVolume(volume.f_type, type) && HasXattr(path, kCifsDosAttrib)) {
+    // On ntfs3 6.1 a system.ntfs_attrib_be is an ordinary extended attribute that some
+    // tool wrote there, not the attributes: only system.ntfs_attrib is asked.
+    if (IsNtfs3Volume(magic, type)) {
+        if (HasXattr(path, kNtfsAttribNative)) {
+            return VolumeMechanism{Mechanism::NtfsAttribNative, {}, true};
+        }
+    } else {
+        // The 32 bits where they are offered: the byte would erase those above it.
+        const bool read_back = !IsFuseVolume(magic, type);
+        if (HasXattr(path, kNtfsAttribBe)) {
+            return VolumeMechanism{Mechanism::NtfsAttribBe, {}, read_back};
+        }
+        if (HasXattr(path, kNtfsAttribNative)) {
+            return VolumeMechanism{Mechanism::NtfsAttribNative, {}, read_back};
+        }
+    }
+    if (HasXattr(path, kDosAttribByte)) {
+        return VolumeMechanism{Mechanism::Unavailable,
+                               "This ntfs3 driver offers only system.dos_attrib, whose one byte "
+                               "would erase the attributes above it (compressed, sparse ...)"};
+    }
+    if (IsSmbVolume(magic, type) && HasXattr(path, kCifsDosAttrib)) {
         return VolumeMechanism{Mechanism::CifsDosAttrib, {}};
     }
-    if (auto why = WhyAttributesAreOutOfReach(volume.f_type, type)) {
+    // A volume that keeps DOS attributes of its own holds no user.DOSATTRIB: resetting
+    // that would look like success while every entry stayed hidden.
+    if (auto why = WhyAttributesAreOutOfReach(magic, type)) {
         return VolumeMechanism{Mechanism::Unavailable, *why};
+    }
+#else
+    if (HasXattr(path, kNtfsAttribBe)) {
+        return VolumeMechanism{Mechanism::NtfsAttribBe, {}};
+    }
+    if (HasXattr(path, kNtfsAttribNative)) {
+        return VolumeMechanism{Mechanism::NtfsAttribNative, {}};
     }
 #endif
     return VolumeMechanism{Mechanism::UserDosAttrib, {}};
@@ -392,7 +435,7 @@ Result<VolumeMechanism> AttributeStore::MechanismOf(const std::string& path,
 }
 
 Result<Change> AttributeStore::Set(int folder, dev_t folder_volume, const std::string& name,
-                           const struct stat& entry, std::uint32_t attributes) {
+                                   const struct stat& entry, std::uint32_t attributes) {
     Result<VolumeMechanism> mechanism = Error{};
     struct stat here {};
     if (entry.st_dev == folder_volume && by_volume_.count(entry.st_dev) == 0 &&
@@ -410,8 +453,8 @@ Result<Change> AttributeStore::Set(int folder, dev_t folder_volume, const std::s
             return SetThroughFatIoctl(name, entry, attributes);
         case Mechanism::NtfsAttribBe:
         case Mechanism::NtfsAttribNative:
-            return SetThroughNtfsAttributes(folder, name, attributes,
-                                            mechanism.value().mechanism);
+            return SetThroughNtfsAttributes(folder, name, attributes, mechanism.value().mechanism,
+                                            mechanism.value().read_back);
         case Mechanism::CifsDosAttrib:
             return SetThroughCifsDosAttrib(name, attributes);
         case Mechanism::UserDosAttrib:
