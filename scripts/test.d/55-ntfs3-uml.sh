@@ -13,12 +13,12 @@ source "$root/tests/support/uml_boot.sh"
 cli="$root/build/vantrelle-cli"
 
 skip() {
-    echo "ntfs3: skipped: $*"
-    echo "ntfs3: 0 passed, 0 failed"
+    echo "uml: skipped: $*"
+    echo "uml: 0 passed, 0 failed"
     exit 0
 }
 finish() {
-    echo "ntfs3: $((checks - failures)) passed, $failures failed"
+    echo "uml: $((checks - failures)) passed, $failures failed"
     ((failures == 0))
 }
 
@@ -38,8 +38,8 @@ if ! UML_KERNEL="$(bash "$root/scripts/build-uml-kernel.sh" 2>"$work/kernel.log"
     finish
     exit 1
 fi
-grep '^uml-kernel:' "$work/kernel.log" | sed 's/^/ntfs3: /'
-echo "ntfs3: the kernel took $((SECONDS - start)) s"
+grep '^uml-kernel:' "$work/kernel.log"
+echo "uml: the kernel took $((SECONDS - start)) s"
 export UML_KERNEL
 reason="$(uml_missing)"
 [[ -z "$reason" ]] || skip "$reason"
@@ -172,7 +172,7 @@ init="$work/init.sh"
 } >"$init"
 start=$SECONDS
 UML_LOG="$work/uml.log" uml_run "$init" "${images[@]}"
-echo "ntfs3: UML ran ${#images[@]} cases in $((SECONDS - start)) s"
+echo "uml: ran ${#images[@]} cases in $((SECONDS - start)) s"
 if [[ ! -e "$results/squashfs.status" ]]; then
     tail -20 "$work/uml.log"
     check "UML booted and ran the cases" yes no
