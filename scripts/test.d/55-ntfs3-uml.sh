@@ -68,7 +68,8 @@ ntfs_umount() { umount "$ntfs_mnt" && mounts=(); }
 new_ntfs() {  # NAME: makes $work/NAME.img
     local image="$work/$1.img" line entry
     truncate -s 32M "$image"
-    mkntfs -F -f -q "$image" >/dev/null 2>&1 || echo "FAIL: mkntfs $1"
+    mkntfs -F -f -q "$image" >/dev/null 2>&1
+    check "$1: mkntfs made the image" 0 $?
     ntfs_mount "$image"
     for line in "${tree[@]}"; do
         entry="${line% *}"
@@ -152,15 +153,17 @@ case_on exfat-recursive exfat rw "$work/exfat-recursive.img" "$make_small_tree" 
 # Formats whose attributes cannot be changed. UDF is written inside UML: the host's kernel
 # may have no udf.
 truncate -s 16M "$work/udf.img"
-mkudffs --media-type=hd --blocksize=512 "$work/udf.img" >/dev/null 2>&1 || echo "FAIL: mkudffs"
+mkudffs --media-type=hd --blocksize=512 "$work/udf.img" >/dev/null 2>&1
+check "udf: mkudffs made the image" 0 $?
 case_on udf udf rw "$work/udf.img" "$make_small_tree" --on-error=continue
 mkdir -p "$work/tree/one"
 echo a >"$work/tree/a.txt"
 echo b >"$work/tree/one/b.txt"
-xorriso -as mkisofs -quiet -R -J -o "$work/iso9660.img" "$work/tree" 2>/dev/null ||
-    echo "FAIL: xorriso"
+xorriso -as mkisofs -quiet -R -J -o "$work/iso9660.img" "$work/tree" 2>/dev/null
+check "iso9660: xorriso made the image" 0 $?
 case_on iso9660 iso9660 ro "$work/iso9660.img" : --on-error=continue
-mksquashfs "$work/tree" "$work/squashfs.img" -quiet -noappend >/dev/null || echo "FAIL: mksquashfs"
+mksquashfs "$work/tree" "$work/squashfs.img" -quiet -noappend >/dev/null
+check "squashfs: mksquashfs made the image" 0 $?
 case_on squashfs squashfs ro "$work/squashfs.img" : --on-error=continue
 
 init="$work/init.sh"
