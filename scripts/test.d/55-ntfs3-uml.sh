@@ -61,7 +61,7 @@ tree=(
     "hidden.txt 0x00000006" "readonly.txt 0x00000001" "archive.txt 0x00000020"
     "one 0x00000002" "one/deep.txt 0x00000006" "one/two 0x00000006" "one/two/three.txt 0x00000007"
     "RECYCLER 0x00000006" "RECYCLER/kept.txt 0x00000006"
-    "$FARSI_FILE 0x00000002" "$LONG_NAME 0x00000006"
+    "$FARSI_FILE 0x00000002" "$LONG_NAME 0x00000006" "empty.dat 0x00000006"
 )
 ntfs_mount() { ntfs-3g "$@" "$ntfs_mnt" && mounts+=("$ntfs_mnt"); }
 ntfs_umount() { umount "$ntfs_mnt" && mounts=(); }
@@ -75,9 +75,14 @@ new_ntfs() {  # NAME: makes $work/NAME.img
         entry="${line% *}"
         case "$entry" in
             one | one/two | RECYCLER) mkdir "$ntfs_mnt/$entry" ;;
+            empty.dat) : >"$ntfs_mnt/$entry" ;;
             *) printf 'contents of %s\n' "$entry" >"$ntfs_mnt/$entry" ;;
         esac
     done
+    # ntfs-3g keeps these Interix-style, as plain files marked System (and Archive): ntfs3
+    # shows them as such, and the reset must keep System, or they turn into plain files.
+    ln -s hidden.txt "$ntfs_mnt/link"
+    mkfifo "$ntfs_mnt/fifo"
     for line in "${tree[@]}"; do
         setfattr -h -n system.ntfs_attrib_be -v "${line##* }" "$ntfs_mnt/${line% *}"
     done
@@ -224,6 +229,9 @@ for line in "${tree[@]}"; do
     check "recursive: '$entry' is reset" 0x00 "$(dos_of "$entry")"
 done
 check "recursive: the reserved folder's contents are left" 0x06 "$(dos_of RECYCLER/kept.txt)"
+for entry in link fifo; do
+    check "recursive: ntfs-3g's $entry keeps its System bit alone" 0x04 "$(dos_of "$entry")"
+done
 # ntfs3 marks its folders with 0x10000000 of its own: the reset keeps it, and ntfs-3g
 # still reads a folder (0x10).
 check "recursive: a folder stays a folder" 0x10000010 \
@@ -244,7 +252,9 @@ ntfs_umount
 # --- ntfs3 mounted read-only: every reset reported --------------------------------------------
 check "read-only: exit status" 1 "$(status readonly)"
 check "read-only: outcome" "$ERRORS_TEXT" "$(outcome readonly)"
-check "read-only: one prompt per entry" $((${#tree[@]} - 1)) "$(prompts readonly)"
+# Every entry of the tree but the reserved folder's contents, and the link and the FIFO
+# (their Archive bit).
+check "read-only: one prompt per entry" $((${#tree[@]} - 1 + 2)) "$(prompts readonly)"
 check_contains "read-only: the prompt names the cause" "Read-only file system" \
     "$(cat "$results/readonly.err")"
 ntfs_judged readonly
@@ -252,7 +262,7 @@ check "read-only: an entry stays hidden" 0x06 "$(dos_of one/two)"
 ntfs_umount
 
 # --- ntfs3 with a stray extended attribute named system.ntfs_attrib_be -----------------------
-check "stray EA: written through ntfs3" 9 "$(grep -c '^system.ntfs_attrib_be=' "$results/stray-ea.prepared")"
+check "stray EA: written through ntfs3" 12 "$(grep -c '^system.ntfs_attrib_be=' "$results/stray-ea.prepared")"
 check "stray EA: exit status" 0 "$(status stray-ea)"
 check "stray EA: no prompt" "" "$(cat "$results/stray-ea.err")"
 check "stray EA: the extended attributes are left as they were" \

@@ -15,6 +15,7 @@
 #include "platform/files/files.h"
 #include "platform/files/posix/dos_attributes.h"
 #include "platform/files/posix/folder_chain.h"
+#include "platform/files/posix/interix_file.h"
 #include "platform/files/posix/system_error.h"
 
 #ifdef __linux__
@@ -158,8 +159,10 @@ Result<Change> SetThroughFatIoctl(const std::string& path, const struct stat& en
 // Links, FIFOs, sockets and devices that NTFS drivers store Interix-style, with no
 // reparse point, are told from plain files by their System bit alone: clearing it
 // would turn a link into a file holding the link's text. What the listing said of the
-// entry's type is not enough to judge by: only the entry itself tells.
-Result<bool> IsInterixSpecialFile(const std::string& path, std::uint32_t attributes) {
+// entry's type is not enough to judge by: only the entry itself tells. ntfs-3g shows
+// them as what they are; ntfs3 as plain files, which `by_content` judges as ntfs-3g would.
+Result<bool> IsInterixSpecialFile(const std::string& path, std::uint32_t attributes,
+                                  bool by_content) {
     constexpr std::uint32_t kReparsePoint = 0x400;
     if ((attributes & files::kSystem) == 0 || (attributes & kReparsePoint) != 0) {
         return false;
@@ -168,7 +171,31 @@ Result<bool> IsInterixSpecialFile(const std::string& path, std::uint32_t attribu
     if (::lstat(path.c_str(), &entry) != 0) {
         return SystemError(errno, "looking up the entry");
     }
-    return !S_ISREG(entry.st_mode) && !S_ISDIR(entry.st_mode);
+    if (!S_ISREG(entry.st_mode)) {
+        return !S_ISDIR(entry.st_mode);
+    }
+    if (!by_content) {
+        return false;
+    }
+    const auto size = static_cast<std::uint64_t>(entry.st_size);
+    if (!InterixFileNeedsHead(attributes, size)) {
+        return IsInterixFile(attributes, size, {});
+    }
+    // Read without changing its access time where the owner allows it.
+    constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    Descriptor fd(::open(path.c_str(), kFlags | O_NOATIME));
+    if (fd.get() < 0 && errno == EPERM) {
+        fd = Descriptor(::open(path.c_str(), kFlags));
+    }
+    if (fd.get() < 0) {
+        return SystemError(errno, "opening the entry to tell whether it is a link");
+    }
+    char head[kInterixHeadSize];
+    const ssize_t read = ::pread(fd.get(), head, sizeof head, 0);
+    if (read < 0) {
+        return SystemError(errno, "reading the entry to tell whether it is a link");
+    }
+    return IsInterixFile(attributes, size, std::string_view(head, static_cast<std::size_t>(read)));
 }
 
 std::string ParentOf(const std::string& path) {
@@ -235,7 +262,7 @@ Result<Change> ReadBack(const std::string& path, std::uint32_t wanted) {
 // ntfs-3g gives the 32 bits big-endian (and in host byte order), ntfs3 in host byte order.
 Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
                                         std::uint32_t attributes, Mechanism mechanism,
-                                        bool read_back) {
+                                        bool kernel_driver) {
     auto metadata = IsNtfsMetadata(folder, path);
     if (!metadata) {
         return metadata.error();
@@ -265,7 +292,7 @@ Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
         return Unreadable(attribute, bytes);
     }
     std::uint32_t wanted = WithSettableBits(*current, attributes);
-    auto special = IsInterixSpecialFile(path, *current);
+    auto special = IsInterixSpecialFile(path, *current, kernel_driver);
     if (!special) {
         return special.error();
     }
@@ -283,7 +310,7 @@ Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
         std::memcpy(native.data(), &wanted, sizeof wanted);
         written = SetXattr(path, attribute, native, 0);
     }
-    if (!written || !read_back) {
+    if (!written || !kernel_driver) {
         return Written(written);
     }
     return ReadBack(path, wanted);
@@ -390,12 +417,12 @@ Result<VolumeMechanism> AttributeStore::Probe(const std::string& path, const str
         }
     } else {
         // The 32 bits where they are offered: the byte would erase those above it.
-        const bool read_back = !IsFuseVolume(magic, type);
+        const bool kernel_driver = !IsFuseVolume(magic, type);
         if (HasXattr(path, kNtfsAttribBe)) {
-            return VolumeMechanism{Mechanism::NtfsAttribBe, {}, read_back};
+            return VolumeMechanism{Mechanism::NtfsAttribBe, {}, kernel_driver};
         }
         if (HasXattr(path, kNtfsAttribNative)) {
-            return VolumeMechanism{Mechanism::NtfsAttribNative, {}, read_back};
+            return VolumeMechanism{Mechanism::NtfsAttribNative, {}, kernel_driver};
         }
     }
     if (HasXattr(path, kDosAttribByte)) {
@@ -454,7 +481,7 @@ Result<Change> AttributeStore::Set(int folder, dev_t folder_volume, const std::s
         case Mechanism::NtfsAttribBe:
         case Mechanism::NtfsAttribNative:
             return SetThroughNtfsAttributes(folder, name, attributes, mechanism.value().mechanism,
-                                            mechanism.value().read_back);
+                                            mechanism.value().kernel_driver);
         case Mechanism::CifsDosAttrib:
             return SetThroughCifsDosAttrib(name, attributes);
         case Mechanism::UserDosAttrib:

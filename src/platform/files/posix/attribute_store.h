@@ -28,8 +28,9 @@ struct VolumeMechanism {
     Mechanism mechanism = Mechanism::UserDosAttrib;
     std::string why_unavailable;
     // The NTFS attributes through a kernel driver, which may have stored a write under a
-    // name it does not know as an extended attribute: each write is read back.
-    bool read_back = false;
+    // name it does not know as an extended attribute: each write is read back. It shows
+    // ntfs-3g's Interix links and FIFOs as plain files: their contents tell them.
+    bool kernel_driver = false;
 };
 
 // What a reset came to: an entry already as wished needs no write.
