@@ -5,12 +5,13 @@
 //   read-write one read and, when a bit is set, one write (what a reset must do to
 //              leave unreadable values and Samba's records alone).
 // Also makes and re-hides the benchmark's trees. With --ntfs the attribute is ntfs-3g's
-// system.ntfs_attrib_be instead; with --fat it is vfat's, through the FAT ioctls on the
-// entry opened (replace: one set; read-write: one get and, when a bit is set, one set).
+// system.ntfs_attrib_be instead, with --ntfs3 ntfs3's system.ntfs_attrib (host byte
+// order); with --fat it is vfat's, through the FAT ioctls on the entry opened (replace:
+// one set; read-write: one get and, when a bit is set, one set).
 //
-//   floor [--ntfs|--fat] replace|read-write ROOT
-//   floor [--ntfs|--fat] populate ROOT FOLDERS FILES_PER_FOLDER   (FOLDERS 0: files in ROOT)
-//   floor [--ntfs|--fat] hide ROOT
+//   floor [KIND] replace|read-write ROOT
+//   floor [KIND] populate ROOT FOLDERS FILES_PER_FOLDER   (FOLDERS 0: files in ROOT)
+//   floor [KIND] hide ROOT                 KIND: --ntfs, --ntfs3 or --fat
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -37,6 +38,7 @@ enum class Mode { Replace, ReadWrite, Hide };
 
 long errors = 0;
 bool ntfs = false;
+bool ntfs3 = false;
 bool fat = false;
 
 // vfat: one byte; Hidden and System set, or Read-only, Hidden, System and Archive cleared.
@@ -104,7 +106,41 @@ void VisitNtfs(const std::string& path, Mode mode) {
     }
 }
 
+// ntfs3: 32 bits in host byte order; the driver keeps a folder's directory bit itself.
+void VisitNtfs3(const std::string& path, Mode mode) {
+    constexpr const char* kNtfs3 = "system.ntfs_attrib";
+    constexpr std::uint32_t kSettable = 0x1 | 0x2 | 0x4 | 0x20 | 0x100 | 0x1000 | 0x2000;
+    std::uint32_t value = 0;
+    switch (mode) {
+        case Mode::Replace:
+            if (lsetxattr(path.c_str(), kNtfs3, &value, 4, 0) != 0) {
+                ++errors;
+            }
+            break;
+        case Mode::ReadWrite:
+            if (lgetxattr(path.c_str(), kNtfs3, &value, 4) != 4) {
+                ++errors;
+            } else if ((value & kSettable) != 0) {
+                value &= ~kSettable;
+                if (lsetxattr(path.c_str(), kNtfs3, &value, 4, 0) != 0) {
+                    ++errors;
+                }
+            }
+            break;
+        case Mode::Hide:
+            value = 0x06;
+            if (lsetxattr(path.c_str(), kNtfs3, &value, 4, 0) != 0) {
+                ++errors;
+            }
+            break;
+    }
+}
+
 void Visit(const std::string& path, Mode mode, bool directory = false) {
+    if (ntfs3) {
+        VisitNtfs3(path, mode);
+        return;
+    }
     if (fat) {
         VisitFat(path, mode, directory);
         return;
@@ -198,9 +234,11 @@ int Populate(const std::string& root, int folders, int files) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && (std::string(argv[1]) == "--ntfs" || std::string(argv[1]) == "--fat")) {
-        ntfs = std::string(argv[1]) == "--ntfs";
-        fat = !ntfs;
+    const std::string kind = argc > 1 ? argv[1] : "";
+    if (kind == "--ntfs" || kind == "--ntfs3" || kind == "--fat") {
+        ntfs = kind == "--ntfs";
+        ntfs3 = kind == "--ntfs3";
+        fat = kind == "--fat";
         --argc;
         ++argv;
     }
@@ -218,7 +256,7 @@ int main(int argc, char** argv) {
         return Populate(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     }
     std::fprintf(stderr,
-                 "usage: floor [--ntfs|--fat] replace|read-write|hide ROOT\n"
-                 "       floor [--ntfs|--fat] populate ROOT FOLDERS FILES_PER_FOLDER\n");
+                 "usage: floor [--ntfs|--ntfs3|--fat] replace|read-write|hide ROOT\n"
+                 "       floor [--ntfs|--ntfs3|--fat] populate ROOT FOLDERS FILES_PER_FOLDER\n");
     return 2;
 }

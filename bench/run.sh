@@ -11,11 +11,14 @@
 # With --ntfs, the same comparison follows on an ntfs-3g volume of 10,000 entries (100
 # folders of 100 files; FUSE makes a larger one slow to build). With --vfat, it follows
 # on a FAT32 image of 10,000 entries through the kernel's vfat driver in User-mode Linux,
-# both programs timed inside UML.
+# both programs timed inside UML; with --ntfs3, on an NTFS image of 10,000 entries through
+# the kernel's ntfs3 in the UML kernel that scripts/build-uml-kernel.sh builds (or takes
+# from its cache).
 # With --offline (after --vfat, or alone), the offline repair of an unmounted FAT32 and
 # exFAT image of 10,000 entries (made by mtools and exfat-fuse, hidden by mattrib and
 # exfat_attributes.py) is timed on the host, beside the mounted vfat repair in UML.
-#   bench/run.sh [ROUNDS] [--ntfs|--vfat] [--offline]   (default 7; needs root for the tmpfs, else /dev/shm)
+#   bench/run.sh [ROUNDS] [--ntfs|--vfat|--ntfs3] [--offline]
+#                (default 7; needs root for the tmpfs, else /dev/shm)
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -136,27 +139,22 @@ if [[ "$volume" == "--ntfs" ]]; then
     compare "$ntfs_mount"
 fi
 
-if [[ "$volume" == "--vfat" ]]; then
-    source "$root/tests/support/uml_boot.sh"
-    reason="$(uml_missing)"
-    if [[ -n "$reason" ]]; then
-        echo "vfat: skipped: $reason"
-        exit 0
-    fi
-    image="$work/vfat.img"
-    truncate -s 256M "$image"
-    mkfs.vfat -F 32 -n BENCH "$image" >/dev/null
-    mkdir "$work/vfat"
-    times="$work/vfat-times"
+# KIND FSTYPE OPTIONS IMAGE TITLE: both programs timed inside UML on the image, mounted
+# as FSTYPE with OPTIONS, populated by the floor; KIND is the floor's. Leaves the median
+# of vantrelle-cli's last series in uml_cli_median.
+uml_compare() {
+    local kind="$1" fstype="$2" options="$3" image="$4" title="$5"
+    local mnt="$work/uml-mnt" times="$work/uml-times"
+    mkdir -p "$mnt"
     # Inside UML: each round times both programs, in alternating order, on a tree hidden
     # afresh; one line per round and floor form: FORM CLI-MS FLOOR-MS.
-    cat >"$work/vfat-init.sh" <<EOF
+    cat >"$work/uml-init.sh" <<EOF
 #!/bin/bash
 source "\${0%/*}/uml-prelude.sh"
-mount -t vfat -o shortname=mixed,utf8 /dev/ubda "$work/vfat"
-"$floor" --fat populate "$work/vfat" 100 100
+mount -t $fstype -o $options /dev/ubda "$mnt"
+"$floor" $kind populate "$mnt" 100 100
 timed() {
-    "$floor" --fat hide "$work/vfat"
+    "$floor" $kind hide "$mnt"
     sync
     local start=\$(date +%s%N)
     "\$@" >/dev/null
@@ -165,24 +163,24 @@ timed() {
 for form in replace read-write; do
     for ((round = 1; round <= $rounds; round++)); do
         if ((round % 2)); then
-            c=\$(timed "$cli" --recursive --on-error=continue "$work/vfat")
-            f=\$(timed "$floor" --fat \$form "$work/vfat")
+            c=\$(timed "$cli" --recursive --on-error=continue "$mnt")
+            f=\$(timed "$floor" $kind \$form "$mnt")
         else
-            f=\$(timed "$floor" --fat \$form "$work/vfat")
-            c=\$(timed "$cli" --recursive --on-error=continue "$work/vfat")
+            f=\$(timed "$floor" $kind \$form "$mnt")
+            c=\$(timed "$cli" --recursive --on-error=continue "$mnt")
         fi
         echo "\$form \$c \$f" >>"$times"
     done
 done
-umount "$work/vfat"
+umount "$mnt"
 halt -f
 EOF
-    UML_LOG="$work/uml.log" uml_run "$work/vfat-init.sh" "$image"
-    echo "tree: 100 folders of 100 files = 10,100 entries, vfat in User-mode Linux, Hidden and System"
+    UML_LOG="$work/uml.log" uml_run "$work/uml-init.sh" "$image"
+    echo "tree: 100 folders of 100 files = 10,100 entries, $title, Hidden and System"
     for form in replace read-write; do
         rows="$(awk -v form="$form" '$1 == form' "$times" 2>/dev/null)"
         if [[ -z "$rows" ]]; then
-            echo "vfat: no timings came back from UML"
+            echo "$fstype: no timings came back from UML"
             tail -5 "$work/uml.log"
             exit 1
         fi
@@ -191,8 +189,30 @@ EOF
         ratio_median="$(awk '{ printf "%.3f\n", $2 / ($3 > 0 ? $3 : 1) }' <<<"$rows" | median)"
         echo "floor '$form', $rounds paired rounds: vantrelle-cli median ${cli_median} ms," \
             "floor median ${floor_median} ms, ratio (median of pairs) ${ratio_median}"
-        vfat_cli_median="$cli_median"
+        uml_cli_median="$cli_median"
     done
+}
+
+if [[ "$volume" == "--vfat" ]]; then
+    source "$root/tests/support/uml_boot.sh"
+    reason="$(uml_missing)"
+    if [[ -n "$reason" ]]; then
+        echo "vfat: skipped: $reason"
+        exit 0
+    fi
+    truncate -s 256M "$work/vfat.img"
+    mkfs.vfat -F 32 -n BENCH "$work/vfat.img" >/dev/null
+    uml_compare --fat vfat shortname=mixed,utf8 "$work/vfat.img" "vfat in User-mode Linux"
+    vfat_cli_median="$uml_cli_median"
+fi
+
+if [[ "$volume" == "--ntfs3" ]]; then
+    source "$root/tests/support/uml_boot.sh"
+    UML_KERNEL="$("$root/scripts/build-uml-kernel.sh" | tail -1)"
+    export UML_KERNEL
+    truncate -s 256M "$work/ntfs3.img"
+    mkntfs -F -f -q "$work/ntfs3.img" >/dev/null 2>&1
+    uml_compare --ntfs3 ntfs3 rw "$work/ntfs3.img" "ntfs3 in User-mode Linux (Linux 6.1)"
 fi
 
 if [[ -n "$offline" ]]; then

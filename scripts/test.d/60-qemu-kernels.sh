@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# vantrelle-cli on exFAT and, where the kernel ships it, NTFS through ntfs3: the Debian
+# vantrelle-cli on exFAT and, where the kernel ships it, NTFS through ntfs3 (Debian 12's
+# does not: 55-ntfs3-uml.sh runs the ntfs3 cases on a kernel of its own): the Debian
 # kernel installed here, booted in QEMU (under KVM when /dev/kvm is usable, else by
 # emulation) with an init of our own in a small initramfs: busybox, build/vantrelle-cli
 # and the libraries it needs. The results come back on a disk of their own. ntfs3's work
@@ -126,7 +127,9 @@ if [[ -n "$have_ntfs3" ]]; then
         echo "qemu: ntfs3: skipped: mkntfs, ntfs-3g or /dev/fuse is missing to hide and check"
     fi
 else
-    echo "qemu: ntfs3: skipped: Linux $version has no ntfs3 module (Debian 12 builds its kernel without CONFIG_NTFS3_FS)"
+    echo "qemu: ntfs3: skipped: Linux $version has no ntfs3 module (Debian 12 builds its kernel" \
+        "without CONFIG_NTFS3_FS); the ntfs3 cases run in stage 55-ntfs3-uml, on a kernel built" \
+        "from linux-source-6.1"
 fi
 
 # --- the boot ----------------------------------------------------------------------------

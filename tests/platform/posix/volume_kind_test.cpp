@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 namespace vantrelle::files::posix {
 namespace {
 
@@ -29,6 +32,43 @@ TEST(VolumeKind, VolumesWithDosAttributesOfTheirOwnAreOutOfReach) {
     EXPECT_FALSE(WhyAttributesAreOutOfReach(kFuse, "fuse.sshfs"));
     EXPECT_FALSE(WhyAttributesAreOutOfReach(0xEF53, "ext4"));
     EXPECT_FALSE(WhyAttributesAreOutOfReach(0x01021994, "tmpfs"));
+}
+
+// Read-only formats and those whose hidden flags no Linux call reaches are reported by
+// name, whether statfs or mountinfo tells what they are; none passes as Normal.
+TEST(VolumeKind, FormatsThatCannotChangeAttributesAreNamed) {
+    const struct {
+        long magic;
+        const char* type;
+        const char* named;
+    } formats[] = {
+        {0x15013346, "udf", "UDF"},           {0x9660, "iso9660", "ISO 9660"},
+        {0x73717368, "squashfs", "squashfs"}, {0x5346544e, "ntfs", "read-only ntfs"},
+        {0x7366746e, "ntfs3", "ntfs3"},
+    };
+    for (const auto& format : formats) {
+        for (const auto& [magic, type] : {std::pair<long, std::string>{format.magic, ""},
+                                          std::pair<long, std::string>{0, format.type}}) {
+            const auto why = WhyAttributesAreOutOfReach(magic, type);
+            ASSERT_TRUE(why) << format.type << " " << magic;
+            EXPECT_NE(why->find(format.named), std::string::npos) << *why;
+        }
+    }
+}
+
+// ntfs-3g answers system.ntfs_attrib_be itself; ntfs3 may store it as an extended attribute.
+TEST(VolumeKind, Ntfs3IsToldFromNtfs3gByMagicOrType) {
+    constexpr long kFuse = 0x65735546;
+    EXPECT_TRUE(IsNtfs3Volume(0x7366746e, ""));
+    EXPECT_TRUE(IsNtfs3Volume(0, "ntfs3"));
+    EXPECT_FALSE(IsNtfs3Volume(kFuse, "fuseblk"));
+    EXPECT_FALSE(IsNtfs3Volume(0x5346544e, "ntfs"));
+    EXPECT_TRUE(IsFuseVolume(kFuse, ""));
+    for (const char* type : {"fuse", "fuseblk", "fuse.ntfs-3g"}) {
+        EXPECT_TRUE(IsFuseVolume(0, type)) << type;
+    }
+    EXPECT_FALSE(IsFuseVolume(0x7366746e, "ntfs3"));
+    EXPECT_FALSE(IsFuseVolume(0, "fusefs-lookalike"));
 }
 
 }  // namespace

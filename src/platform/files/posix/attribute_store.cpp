@@ -15,6 +15,7 @@
 #include "platform/files/files.h"
 #include "platform/files/posix/dos_attributes.h"
 #include "platform/files/posix/folder_chain.h"
+#include "platform/files/posix/interix_file.h"
 #include "platform/files/posix/system_error.h"
 
 #ifdef __linux__
@@ -165,8 +166,10 @@ Result<Change> SetThroughFatIoctl(const std::string& path, const struct stat& en
 // Links, FIFOs, sockets and devices that NTFS drivers store Interix-style, with no
 // reparse point, are told from plain files by their System bit alone: clearing it
 // would turn a link into a file holding the link's text. What the listing said of the
-// entry's type is not enough to judge by: only the entry itself tells.
-Result<bool> IsInterixSpecialFile(const std::string& path, std::uint32_t attributes) {
+// entry's type is not enough to judge by: only the entry itself tells. ntfs-3g shows
+// them as what they are; ntfs3 as plain files, which `by_content` judges as ntfs-3g would.
+Result<bool> IsInterixSpecialFile(const std::string& path, std::uint32_t attributes,
+                                  bool by_content) {
     constexpr std::uint32_t kReparsePoint = 0x400;
     if ((attributes & files::kSystem) == 0 || (attributes & kReparsePoint) != 0) {
         return false;
@@ -175,7 +178,31 @@ Result<bool> IsInterixSpecialFile(const std::string& path, std::uint32_t attribu
     if (::lstat(path.c_str(), &entry) != 0) {
         return SystemError(errno, "looking up the entry");
     }
-    return !S_ISREG(entry.st_mode) && !S_ISDIR(entry.st_mode);
+    if (!S_ISREG(entry.st_mode)) {
+        return !S_ISDIR(entry.st_mode);
+    }
+    if (!by_content) {
+        return false;
+    }
+    const auto size = static_cast<std::uint64_t>(entry.st_size);
+    if (!InterixFileNeedsHead(attributes, size)) {
+        return IsInterixFile(attributes, size, {});
+    }
+    // Read without changing its access time where the owner allows it.
+    constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    Descriptor fd(::open(path.c_str(), kFlags | O_NOATIME));
+    if (fd.get() < 0 && errno == EPERM) {
+        fd = Descriptor(::open(path.c_str(), kFlags));
+    }
+    if (fd.get() < 0) {
+        return SystemError(errno, "opening the entry to tell whether it is a link");
+    }
+    char head[kInterixHeadSize];
+    const ssize_t read = ::pread(fd.get(), head, sizeof head, 0);
+    if (read < 0) {
+        return SystemError(errno, "reading the entry to tell whether it is a link");
+    }
+    return IsInterixFile(attributes, size, std::string_view(head, static_cast<std::size_t>(read)));
 }
 
 std::string ParentOf(const std::string& path) {
@@ -220,9 +247,29 @@ Result<bool> IsNtfsMetadata(int folder, const std::string& name) {
     }
 }
 
-// ntfs-3g and ntfs3 give the 32 bits big-endian, ntfs3 also in host byte order.
+// What a kernel driver made of a write, through the one name that ntfs3 never takes for
+// an extended attribute: a write it stored elsewhere leaves the entry as hidden as it was.
+Result<Change> ReadBack(const std::string& path, std::uint32_t before, std::uint32_t wanted) {
+    auto read = GetXattr(path, kNtfsAttribNative, 4);
+    if (!read) {
+        return read.error();
+    }
+    std::uint32_t now = 0;
+    if (read.value().bytes.size() == 4) {
+        std::memcpy(&now, read.value().bytes.data(), sizeof now);
+    }
+    if (read.value().bytes.size() != 4 || (now & kSettableBits) != (wanted & kSettableBits)) {
+        return Error{EIO, "The NTFS driver did not change the DOS attributes: " +
+                              std::string(kNtfsAttribNative) + " reads \"" +
+                              DescribeBytes(read.value().bytes) + "\" after the write"};
+    }
+    return Change{before & kDosBits, true};
+}
+
+// ntfs-3g gives the 32 bits big-endian (and in host byte order), ntfs3 in host byte order.
 Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
-                                        std::uint32_t attributes, Mechanism mechanism) {
+                                        std::uint32_t attributes, Mechanism mechanism,
+                                        bool kernel_driver) {
     auto metadata = IsNtfsMetadata(folder, path);
     if (!metadata) {
         return metadata.error();
@@ -252,7 +299,7 @@ Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
         return Unreadable(attribute, bytes);
     }
     std::uint32_t wanted = WithSettableBits(*current, attributes);
-    auto special = IsInterixSpecialFile(path, *current);
+    auto special = IsInterixSpecialFile(path, *current, kernel_driver);
     if (!special) {
         return special.error();
     }
@@ -262,12 +309,18 @@ Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
     if (wanted == *current) {
         return Unchanged(*current);
     }
+    Status written = Done{};
     if (big_endian) {
-        return Written(*current, SetXattr(path, attribute, EncodeBigEndian32(wanted), 0));
+        written = SetXattr(path, attribute, EncodeBigEndian32(wanted), 0);
+    } else {
+        std::string native(4, '\0');
+        std::memcpy(native.data(), &wanted, sizeof wanted);
+        written = SetXattr(path, attribute, native, 0);
     }
-    std::string native(4, '\0');
-    std::memcpy(native.data(), &wanted, sizeof wanted);
-    return Written(*current, SetXattr(path, attribute, native, 0));
+    if (!written || !kernel_driver) {
+        return Written(*current, written);
+    }
+    return ReadBack(path, *current, wanted);
 }
 
 // The SMB client sends the word to the server and keeps what it sent; read back, it shows
@@ -354,33 +407,50 @@ Result<VolumeMechanism> AttributeStore::Probe(const std::string& path, const str
         }
     }
 #endif
-    // The 32 bits where they are offered: the byte would erase those above it.
-    if (HasXattr(path, kNtfsAttribBe)) {
-        return VolumeMechanism{Mechanism::NtfsAttribBe, {}};
-    }
-    if (HasXattr(path, kNtfsAttribNative)) {
-        return VolumeMechanism{Mechanism::NtfsAttribNative, {}};
-    }
-    if (HasXattr(path, kDosAttribByte)) {
-        return VolumeMechanism{Mechanism::Unavailable,
-                               "This ntfs3 driver offers only system.dos_attrib, whose one byte "
-                               "would erase the attributes above it (compressed, sparse ...)"};
-    }
 #ifdef __linux__
-    // A volume that keeps DOS attributes of its own holds no user.DOSATTRIB: resetting
-    // that would look like success while every entry stayed hidden.
     // A link's own volume is its folder's; statfs would follow it.
     struct statfs volume {};
     const std::string on_volume = S_ISDIR(entry.st_mode) ? path : ParentOf(path);
     if (::statfs(on_volume.c_str(), &volume) != 0) {
         return SystemError(errno, "asking the entry's volume what it is");
     }
+    const long magic = static_cast<long>(volume.f_type);
     const std::string type = MountTypeOfDevice(entry.st_dev);
-    if (IsSmbVolume(volume.f_type, type) && HasXattr(path, kCifsDosAttrib)) {
+    // On ntfs3 6.1 a system.ntfs_attrib_be is an ordinary extended attribute that some
+    // tool wrote there, not the attributes: only system.ntfs_attrib is asked.
+    if (IsNtfs3Volume(magic, type)) {
+        if (HasXattr(path, kNtfsAttribNative)) {
+            return VolumeMechanism{Mechanism::NtfsAttribNative, {}, true};
+        }
+    } else {
+        // The 32 bits where they are offered: the byte would erase those above it.
+        const bool kernel_driver = !IsFuseVolume(magic, type);
+        if (HasXattr(path, kNtfsAttribBe)) {
+            return VolumeMechanism{Mechanism::NtfsAttribBe, {}, kernel_driver};
+        }
+        if (HasXattr(path, kNtfsAttribNative)) {
+            return VolumeMechanism{Mechanism::NtfsAttribNative, {}, kernel_driver};
+        }
+    }
+    if (HasXattr(path, kDosAttribByte)) {
+        return VolumeMechanism{Mechanism::Unavailable,
+                               "This ntfs3 driver offers only system.dos_attrib, whose one byte "
+                               "would erase the attributes above it (compressed, sparse ...)"};
+    }
+    if (IsSmbVolume(magic, type) && HasXattr(path, kCifsDosAttrib)) {
         return VolumeMechanism{Mechanism::CifsDosAttrib, {}};
     }
-    if (auto why = WhyAttributesAreOutOfReach(volume.f_type, type)) {
+    // A volume that keeps DOS attributes of its own holds no user.DOSATTRIB: resetting
+    // that would look like success while every entry stayed hidden.
+    if (auto why = WhyAttributesAreOutOfReach(magic, type)) {
         return VolumeMechanism{Mechanism::Unavailable, *why};
+    }
+#else
+    if (HasXattr(path, kNtfsAttribBe)) {
+        return VolumeMechanism{Mechanism::NtfsAttribBe, {}};
+    }
+    if (HasXattr(path, kNtfsAttribNative)) {
+        return VolumeMechanism{Mechanism::NtfsAttribNative, {}};
     }
 #endif
     return VolumeMechanism{Mechanism::UserDosAttrib, {}};
@@ -399,7 +469,7 @@ Result<VolumeMechanism> AttributeStore::MechanismOf(const std::string& path,
 }
 
 Result<Change> AttributeStore::Set(int folder, dev_t folder_volume, const std::string& name,
-                           const struct stat& entry, std::uint32_t attributes) {
+                                   const struct stat& entry, std::uint32_t attributes) {
     Result<VolumeMechanism> mechanism = Error{};
     struct stat here {};
     if (entry.st_dev == folder_volume && by_volume_.count(entry.st_dev) == 0 &&
@@ -417,8 +487,8 @@ Result<Change> AttributeStore::Set(int folder, dev_t folder_volume, const std::s
             return SetThroughFatIoctl(name, entry, attributes);
         case Mechanism::NtfsAttribBe:
         case Mechanism::NtfsAttribNative:
-            return SetThroughNtfsAttributes(folder, name, attributes,
-                                            mechanism.value().mechanism);
+            return SetThroughNtfsAttributes(folder, name, attributes, mechanism.value().mechanism,
+                                            mechanism.value().kernel_driver);
         case Mechanism::CifsDosAttrib:
             return SetThroughCifsDosAttrib(name, attributes);
         case Mechanism::UserDosAttrib:

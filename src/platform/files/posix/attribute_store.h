@@ -16,8 +16,8 @@ namespace vantrelle::files::posix {
 
 enum class Mechanism {
     FatIoctl,          // vfat, msdos, exFAT where offered: FAT_IOCTL_GET/SET_ATTRIBUTES
-    NtfsAttribBe,      // ntfs-3g, ntfs3: system.ntfs_attrib_be
-    NtfsAttribNative,  // ntfs3 without the former: system.ntfs_attrib, in host byte order
+    NtfsAttribBe,      // ntfs-3g: system.ntfs_attrib_be
+    NtfsAttribNative,  // ntfs3: system.ntfs_attrib, in host byte order
     CifsDosAttrib,     // SMB: user.cifs.dosattrib, which the client sends to the server
     UserDosAttrib,     // any other: user.DOSATTRIB, as Wine and Samba keep it
     Unavailable,       // a volume that keeps DOS attributes its driver cannot change
@@ -27,6 +27,10 @@ enum class Mechanism {
 struct VolumeMechanism {
     Mechanism mechanism = Mechanism::UserDosAttrib;
     std::string why_unavailable;
+    // The NTFS attributes through a kernel driver, which may have stored a write under a
+    // name it does not know as an extended attribute: each write is read back. It shows
+    // ntfs-3g's Interix links and FIFOs as plain files: their contents tell them.
+    bool kernel_driver = false;
 };
 
 // What a reset came to: the entry's Read-only, Hidden, System and Archive bits before

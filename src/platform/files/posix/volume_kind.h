@@ -17,6 +17,15 @@ std::optional<std::string> MountTypeOf(const std::string& mountinfo, unsigned ma
 // Whether the volume is an SMB share, which keeps DOS attributes on its server.
 bool IsSmbVolume(long magic, const std::string& type);
 
+// Whether the volume is mounted by the kernel's ntfs3, which takes any system.* name it
+// does not know for an NTFS extended attribute of that name (6.1 has no
+// system.ntfs_attrib_be): only system.ntfs_attrib reaches the attributes there.
+bool IsNtfs3Volume(long magic, const std::string& type);
+
+// Whether a FUSE daemon answers the volume's extended attributes (ntfs-3g's
+// system.ntfs_attrib_be is its own, never an extended attribute of the volume).
+bool IsFuseVolume(long magic, const std::string& type);
+
 // Why the volume's DOS attributes cannot be changed here, for a volume whose driver offered
 // none of the ways this program knows; nullopt for a volume that keeps no DOS attributes
 // of its own (ext4, tmpfs, sshfs ...), where user.DOSATTRIB stands in for them.
