@@ -35,10 +35,11 @@ struct Outcome {
     std::string console;
 };
 
-Outcome RunWith(MemoryVolume& volume, std::vector<std::string> arguments, std::string input = "") {
+Outcome RunWith(MemoryVolume& volume, std::vector<std::string> arguments, std::string input = "",
+                int terminal_width = 0) {
     std::istringstream answers(input);
     std::ostringstream out, console;
-    const int status = RunCli(arguments, volume, answers, out, console, true);
+    const int status = RunCli(arguments, volume, answers, out, console, true, terminal_width);
     return {status, out.str(), console.str()};
 }
 
@@ -167,6 +168,45 @@ TEST_F(RunCliTest, CheckUpdateWithoutQtIsAUsageError) {
     EXPECT_EQ(outcome.status, kExitUsage);
     EXPECT_EQ(outcome.out, "");
     EXPECT_NE(outcome.console.find("--check-update is not available"), std::string::npos);
+}
+
+// What a technician reads besides the outcome: the counts, each entry reset, progress.
+TEST_F(RunCliTest, VerboseTellsEachEntryResetAndTheCounts) {
+    volume.AddFile("E:\\stick\\plain");
+    volume.AddFile("E:\\stick\\ro", files::kReadOnly | files::kArchive);
+    volume.AddFolder("E:\\stick\\RECYCLER", files::kHidden);
+    volume.FailOn(testing::Op::SetAttr, "E:\\stick\\ro", 1, testing::kAccessDenied,
+                  "Access is denied.");
+
+    Outcome run = RunWith(volume, {"-v", "--on-error=continue", "E:\\stick"});
+
+    EXPECT_EQ(run.out, "reset    SH    E:\\stick\\a\n"
+                       "reset     H    E:\\stick\\d\n" +
+                           std::string(kErrors));
+    EXPECT_TRUE(run.console.ends_with("vantrelle-cli: E:\\stick: 2 reset, 1 already normal, 1 "
+                                      "failed, 1 reserved folder left alone\n"))
+        << run.console;
+    EXPECT_EQ(RunWith(volume, {"-q", "E:\\stick"}, "", 80).console, "");
+}
+
+TEST_F(RunCliTest, OnATerminalAProgressLineCutToItsWidthIsGoneBeforeThePromptsAndTheOutcome) {
+    const std::string deep = "E:\\" + std::string(100, 'y');
+    volume.AddFolder(deep);
+    volume.AddFile(deep + "\\f", files::kHidden);
+    const std::string wiped = "\r" + std::string(39, ' ') + "\r";
+
+    // The line fills the width but its last column, the folder's path cut to fit.
+    Outcome long_path = RunWith(volume, {deep}, "", 40);
+    EXPECT_EQ(long_path.console,
+              "\r1 seen, 1 reset, 0 failed: E:\\yyyyyyyyy" + wiped + "vantrelle-cli: " + deep +
+                  ": 1 reset, 0 already normal, 0 failed, 0 reserved folders left alone\n");
+
+    // A prompt starts on a clean line.
+    volume.FailOn(testing::Op::SetAttr, "E:\\stick\\d\\inner", 1, testing::kAccessDenied,
+                  "Access is denied.");
+    Outcome prompted = RunWith(volume, {"-r", "E:\\stick"}, "y\n", 40);
+    EXPECT_NE(prompted.console.find(wiped + "Error 5\n"), std::string::npos) << prompted.console;
+    EXPECT_EQ(RunWith(volume, {"-r", "E:\\stick"}).console.find('\r'), std::string::npos);
 }
 
 }  // namespace

@@ -88,6 +88,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             return line;
         } else if (IsRecursive(argument)) {
             line.recursive = true;
+        } else if (argument == "--quiet" || argument == "-q") {
+            line.verbosity = Verbosity::Quiet;
+        } else if (argument == "--verbose" || argument == "-v") {
+            line.verbosity = Verbosity::Verbose;
         } else if (argument == "--check-update") {
             check_update = true;
         } else if (update_url.Matches(arguments, at, value)) {
@@ -138,7 +142,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 std::string UsageLines() {
     std::string lines =
         "Usage: vantrelle-cli [-r|--recursive] [--on-error=ask|continue|stop] [--language=en|fa]"
-        " PATH...\n";
+        " [-q|-v] PATH...\n";
     if (HasUpdateCheck()) {
         lines += "       vantrelle-cli --check-update [--update-url=URL] [--language=en|fa]\n";
     }
@@ -169,6 +173,9 @@ std::string UsageText() {
         "  --on-error=continue go on after every error, one line per error; an entry\n"
         "                      that fails 5 times in a row is given up\n"
         "  --on-error=stop     stop at the first error\n"
+        "  -q, --quiet         no summary line and no progress line on a terminal\n"
+        "  -v, --verbose       also each entry reset, with the attributes it had\n"
+        "                      (as attrib shows them: A  SH R)\n"
         "  --language=en|fa    the outcome texts in English (the default) or Farsi\n"
         "                      (UTF-8)\n"
 #ifdef _WIN32
@@ -191,6 +198,11 @@ std::string UsageText() {
         "a driver that cannot change DOS attributes, permission denied in PATH itself)\n"
         "is said once with what to do, and the repair of that PATH stops. A PATH that\n"
         "does not exist or is not a folder is said in one line.\n"
+        "\n"
+        "On a terminal, and with --verbose, a summary follows each outcome on standard\n"
+        "error: entries reset, already normal, failed, and reserved folders left alone;\n"
+        "on a terminal a progress line shows the counts and the folder being walked\n"
+        "while the repair runs.\n"
         "\n"
         "The outcome of each PATH is printed on standard output. Exit status: 0 when\n"
         "every entry was reset, 1 when there was an error, 2 when the command line is\n"

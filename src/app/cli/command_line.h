@@ -13,6 +13,13 @@ enum class OnError {
     Stop,      // answer No to every question
 };
 
+// How much the repair tells beside its failures and its outcome.
+enum class Verbosity {
+    Quiet,    // nothing more
+    Normal,   // a summary line of counts, and a progress line on a terminal
+    Verbose,  // also each entry reset, with the attributes it had
+};
+
 struct CommandLine {
     enum class Action {
         Repair,
@@ -23,6 +30,7 @@ struct CommandLine {
     } action = Action::UsageError;
     bool recursive = false;
     OnError on_error = OnError::Ask;
+    Verbosity verbosity = Verbosity::Normal;
     std::vector<std::string> paths;  // for Repair: each repaired in turn
     // The language of the outcome texts and of the update verdict.
     bool farsi = false;

@@ -16,4 +16,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // can show it; when not, names are shown escaped.
 bool PrepareConsole();
 
+// The width of the terminal standard error is, in characters; 0 when it is none.
+int ErrorTerminalWidth();
+
 }  // namespace vantrelle::cli

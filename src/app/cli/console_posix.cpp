@@ -1,3 +1,6 @@
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <clocale>
 
@@ -20,6 +23,17 @@ bool PrepareConsole() {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return name.find("utf-8") != std::string::npos || name.find("utf8") != std::string::npos;
+}
+
+int ErrorTerminalWidth() {
+    if (!::isatty(STDERR_FILENO)) {
+        return 0;
+    }
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) {
+        return 80;
+    }
+    return size.ws_col;
 }
 
 }  // namespace vantrelle::cli

@@ -1,5 +1,7 @@
 #include "app/cli/console_repair_prompt.h"
 
+#include <string>
+
 #include "app/cli/failure_kind.h"
 #include "app/cli/terminal_text.h"
 
@@ -26,12 +28,34 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
+// The attributes as attrib shows them: Archive, then System, Hidden and Read-only.
+std::string AttribLetters(std::uint32_t attributes) {
+    std::string letters = "       ";
+    if (attributes & 0x20) letters[0] = 'A';
+    if (attributes & 0x04) letters[3] = 'S';
+    if (attributes & 0x02) letters[4] = 'H';
+    if (attributes & 0x01) letters[6] = 'R';
+    return letters;
+}
+
 bool EndsInSeparator(const std::string& folder, char separator) {
     if (folder.empty()) {
         return false;
     }
     // Windows takes a slash for a backslash.
     return folder.back() == separator || (separator == '\\' && folder.back() == '/');
+}
+
+// An entry's path as the user would type it: a folder that ends in its separator (a drive
+// root, a PATH given with a trailing slash) gets none added.
+std::string Joined(const std::string& folder, char separator, const std::string& entry) {
+    if (entry.empty()) {
+        return folder;
+    }
+    if (EndsInSeparator(folder, separator)) {
+        return folder + entry;
+    }
+    return folder + separator + entry;
 }
 
 }  // namespace
@@ -42,9 +66,87 @@ void ConsoleRepairPrompt::Begin(const std::string& top_folder) {
     volume_failed_ = false;
     last_entry_.clear();
     in_a_row_ = 0;
+    counts_ = {};
+    progress_at_ = {};
+}
+
+void ConsoleRepairPrompt::Reset(const engine::RepairEntry& entry, std::uint32_t before) {
+    ++(before == 0 ? counts_.normal : counts_.reset);
+    if (verbosity_ == Verbosity::Verbose && before != 0) {
+        ClearProgress();
+        out_ << "reset " << AttribLetters(before) << "  "
+             << OneLineForTerminal(Joined(entry.folder, entry.separator, entry.entry), utf8_)
+             << '\n';
+    }
+    ShowProgress(entry);
+}
+
+void ConsoleRepairPrompt::LeftAlone(const engine::RepairEntry& entry) {
+    ++counts_.reserved;
+    ShowProgress(entry);
+}
+
+// One line, redrawn at most ten times a second, and only on a terminal: a log keeps
+// none of it.
+void ConsoleRepairPrompt::ShowProgress(const engine::RepairEntry& at) {
+    if (progress_width_ <= 0) {
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (now - progress_at_ < std::chrono::milliseconds(100)) {
+        return;
+    }
+    progress_at_ = now;
+    std::string line = std::to_string(counts_.reset + counts_.normal + counts_.failed) +
+                       " seen, " + std::to_string(counts_.reset) + " reset, " +
+                       std::to_string(counts_.failed) + " failed: " +
+                       OneLineForTerminal(at.folder, utf8_);
+    // Cut to the terminal's width, counting a character per UTF-8 lead byte.
+    const auto room = static_cast<std::size_t>(progress_width_ - 1);
+    std::size_t shown = 0;
+    std::size_t cut = line.size();
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80 && ++shown > room) {
+            cut = i;
+            shown = room;
+            break;
+        }
+    }
+    line.resize(cut);
+    // Spaces, not an escape sequence, wipe the rest of the last line: every console
+    // understands them.
+    line.append(room - shown, ' ');
+    console_ << '\r' << line;
+    console_.flush();
+    progress_shown_ = true;
+}
+
+void ConsoleRepairPrompt::ClearProgress() {
+    if (progress_shown_) {
+        console_ << '\r' << std::string(static_cast<std::size_t>(progress_width_ - 1), ' ') << '\r';
+        console_.flush();
+        progress_shown_ = false;
+    }
+}
+
+void ConsoleRepairPrompt::Summarize() {
+    ClearProgress();
+    // Standard error that is no terminal is read by scripts and logs for the failures:
+    // the counts go there only when asked for.
+    const bool wanted = verbosity_ == Verbosity::Verbose || progress_width_ > 0;
+    if (!wanted || no_folder_) {
+        return;
+    }
+    console_ << "vantrelle-cli: " << OneLineForTerminal(top_, utf8_) << ": " << counts_.reset
+             << " reset, " << counts_.normal << " already normal, " << counts_.failed
+             << " failed, " << counts_.reserved << " reserved folder"
+             << (counts_.reserved == 1 ? "" : "s") << " left alone\n";
+    console_.flush();
 }
 
 PromptAnswer ConsoleRepairPrompt::Failed(const engine::RepairFailure& failure) {
+    ++counts_.failed;
+    ClearProgress();
     // Every later failure of a volume that failed as a whole would say the same again.
     if (volume_failed_ || no_folder_) {
         return PromptAnswer::Stop;
@@ -118,16 +220,8 @@ void ConsoleRepairPrompt::SayAsTheBox(const engine::RepairFailure& failure) {
     console_.flush();
 }
 
-// The entry's path as the user would type it: a folder that ends in its separator (a
-// drive root, a PATH given with a trailing slash) gets none added.
 std::string ConsoleRepairPrompt::PathOf(const engine::RepairFailure& failure) const {
-    if (failure.entry.empty()) {
-        return failure.folder;
-    }
-    if (EndsInSeparator(failure.folder, failure.separator)) {
-        return failure.folder + failure.entry;
-    }
-    return failure.folder + failure.separator + failure.entry;
+    return Joined(failure.folder, failure.separator, failure.entry);
 }
 
 PromptAnswer ConsoleRepairPrompt::AskYesNo() {

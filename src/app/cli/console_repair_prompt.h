@@ -9,6 +9,8 @@
 // A failure of the whole volume is said once with what to do, and the repair of that
 // folder stops; so does one of a folder the user named that does not exist.
 
+#include <chrono>
+#include <cstdint>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -24,12 +26,33 @@ class ConsoleRepairPrompt final : public engine::RepairPrompt {
     // printable ASCII is shown escaped.
     ConsoleRepairPrompt(OnError policy, std::istream& answers, std::ostream& console,
                         bool utf8_terminal)
-        : policy_(policy), answers_(answers), console_(console), utf8_(utf8_terminal) {}
+        : ConsoleRepairPrompt(policy, answers, console, utf8_terminal, console,
+                              Verbosity::Normal, 0) {}
+    // `out` gets the entries reset in verbose mode; `progress_width`, where the console is a
+    // terminal that wide, asks for a progress line (0: none).
+    ConsoleRepairPrompt(OnError policy, std::istream& answers, std::ostream& console,
+                        bool utf8_terminal, std::ostream& out, Verbosity verbosity,
+                        int progress_width)
+        : policy_(policy),
+          answers_(answers),
+          console_(console),
+          utf8_(utf8_terminal),
+          out_(out),
+          verbosity_(verbosity),
+          progress_width_(verbosity == Verbosity::Quiet ? 0 : progress_width) {}
 
     // Starts the repair of one folder the user named.
     void Begin(const std::string& top_folder);
 
     engine::PromptAnswer Failed(const engine::RepairFailure& failure) override;
+    void Reset(const engine::RepairEntry& entry, std::uint32_t before) override;
+    void LeftAlone(const engine::RepairEntry& entry) override;
+
+    // The progress line goes: before the outcome, and before anything else is said.
+    void ClearProgress();
+    // The counts of the folder begun last, after its outcome: on a terminal, or when
+    // verbose; never when quiet.
+    void Summarize();
 
     // Whether the folder the user named turned out not to exist or not to be a folder;
     // that has been said, and no outcome of a repair belongs to it.
@@ -45,6 +68,7 @@ class ConsoleRepairPrompt final : public engine::RepairPrompt {
     void SayInOneLine(const engine::RepairFailure& failure);
     void SayAsTheBox(const engine::RepairFailure& failure);
     std::string PathOf(const engine::RepairFailure& failure) const;
+    void ShowProgress(const engine::RepairEntry& at);
 
     OnError policy_;
     std::istream& answers_;
@@ -57,6 +81,18 @@ class ConsoleRepairPrompt final : public engine::RepairPrompt {
     bool volume_failed_ = false;
     std::string last_entry_;  // the folder and entry of the last failure, and how often
     int in_a_row_ = 0;
+
+    std::ostream& out_;
+    Verbosity verbosity_;
+    int progress_width_;
+    bool progress_shown_ = false;
+    std::chrono::steady_clock::time_point progress_at_;
+    struct Counts {
+        long reset = 0;
+        long normal = 0;
+        long failed = 0;
+        long reserved = 0;
+    } counts_;
 };
 
 }  // namespace vantrelle::cli

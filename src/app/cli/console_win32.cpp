@@ -91,4 +91,12 @@ bool PrepareConsole() {
     return true;
 }
 
+int ErrorTerminalWidth() {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) {
+        return 0;  // redirected
+    }
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 }  // namespace vantrelle::cli

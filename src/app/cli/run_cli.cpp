@@ -14,7 +14,7 @@
 namespace vantrelle::cli {
 
 int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std::istream& answers,
-           std::ostream& out, std::ostream& console, bool utf8_terminal) {
+           std::ostream& out, std::ostream& console, bool utf8_terminal, int progress_width) {
     const CommandLine line = ParseCommandLine(arguments);
     switch (line.action) {
         case CommandLine::Action::Help:
@@ -34,7 +34,8 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
     }
 
     const Language language = line.farsi ? Language::Farsi : Language::English;
-    ConsoleRepairPrompt prompt(line.on_error, answers, console, utf8_terminal);
+    ConsoleRepairPrompt prompt(line.on_error, answers, console, utf8_terminal, out,
+                               line.verbosity, progress_width);
     int status = kExitSuccess;
     for (const std::string& path : line.paths) {
         // With several PATHs each outcome says which it is of.
@@ -73,10 +74,12 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
             clean = false;
         }
         status = std::max(status, clean ? kExitSuccess : kExitErrors);
+        prompt.ClearProgress();
         if (prompt.NoFolder()) {
             continue;
         }
         tell_outcome(clean);
+        prompt.Summarize();
     }
     return status;
 }
