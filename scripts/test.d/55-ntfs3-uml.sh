@@ -298,4 +298,54 @@ for format in "udf:UDF" "iso9660:ISO 9660" "squashfs:squashfs"; do
         "$(grep -c ": Error 95: .*${format#*:}" "$results/$name.err")"
 done
 
+# --- offline repairs, judged by the kernel's own exfat and vfat ----------------------------
+# Images whose files a kernel driver wrote, hidden apart from the program (exFAT by the
+# tests' own writer, FAT by mtools), repaired unmounted on the host, then mounted by the
+# kernel again: it lists every file, with its contents, and finds every entry set sound.
+offline_exfat="$work/offline-exfat.img"
+cp "$work/exfat-recursive.img" "$offline_exfat"  # a.txt and one/b.txt, written by exfat
+python3 "$root/tests/platform/files/offline/exfat_attributes.py" hide-all "$offline_exfat"
+"$cli" --recursive --on-error=continue "$offline_exfat" >"$work/offline.out" 2>&1
+check "offline exfat: repaired" "0 $SUCCESS_TEXT" "$? $(head -1 "$work/offline.out")"
+offline_fat="$work/offline-vfat.img"
+truncate -s 40M "$offline_fat"
+mkfs.vfat -F 32 "$offline_fat" >/dev/null
+echo a >"$work/a.txt"
+echo b >"$work/b.txt"
+export MTOOLS_SKIP_CHECK=1
+mmd -i "$offline_fat" ::/one && mcopy -i "$offline_fat" "$work/a.txt" ::/a.txt &&
+    mcopy -i "$offline_fat" "$work/b.txt" ::/one/b.txt &&
+    mattrib -i "$offline_fat" +h +s ::/a.txt && mattrib -i "$offline_fat" +h +s ::/one/b.txt &&
+    mattrib -i "$offline_fat" +h ::/one
+check "offline vfat: made and hidden with mtools" 0 $?
+"$cli" --recursive --on-error=continue "$offline_fat" >"$work/offline.out" 2>&1
+check "offline vfat: repaired" "0 $SUCCESS_TEXT" "$? $(head -1 "$work/offline.out")"
+cat >"$work/offline-init.sh" <<EOF
+#!/bin/bash
+source "\${0%/*}/uml-prelude.sh"
+for disk in ubda:exfat ubdb:vfat; do
+    dir="$work/kernel-\${disk#*:}"
+    mkdir -p "\$dir"
+    mount -t "\${disk#*:}" -o ro "/dev/\${disk%%:*}" "\$dir" &&
+        (cd "\$dir" && find . -type f | LC_ALL=C sort | xargs md5sum) \
+            >"$results/offline-\${disk#*:}.list" 2>&1
+    dmesg | grep -ci "checksum\|corrupt\|error" >"$results/offline-\${disk#*:}.complaints"
+    umount "\$dir"
+done
+halt -f
+EOF
+UML_LOG="$work/uml-offline.log" uml_run "$work/offline-init.sh" "$offline_exfat" "$offline_fat"
+expected="$(cd "$work" && md5sum a.txt | sed 's| a.txt$| ./a.txt|')
+$(cd "$work" && md5sum b.txt | sed 's| b.txt$| ./one/b.txt|')"
+for format in exfat vfat; do
+    check "offline $format: the kernel lists every file with its contents" "$expected" \
+        "$(cat "$results/offline-$format.list" 2>/dev/null)"
+    check "offline $format: the kernel finds nothing wrong" 0 \
+        "$(cat "$results/offline-$format.complaints" 2>/dev/null)"
+done
+fsck.vfat -n "$offline_fat" >"$work/fsck.log" 2>&1
+check "offline vfat: fsck.vfat -n finds the volume clean" 0 $?
+fsck.exfat -n "$offline_exfat" >"$work/fsck.log" 2>&1
+check "offline exfat: fsck.exfat -n finds the volume clean" 0 $?
+
 finish
