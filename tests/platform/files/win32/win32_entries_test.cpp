@@ -17,6 +17,7 @@
 #include "engine/fix_folder_tree.h"
 #include "platform/files/files.h"
 #include "platform/ui/message_box.h"
+#include "windows/repair_error_prompt.h"
 
 namespace vantrelle::files {
 namespace {
@@ -75,8 +76,12 @@ void Shell(const std::string& command) {
 
 // Answers Yes to every prompt and keeps its text; `before_first_answer` runs while the
 // first one waits.
-class YesBox : public ui::MessageBox {
+// Answers every prompt Yes, the way the desktop program words it in its box.
+class YesBox : public ui::MessageBox, public engine::RepairPrompt {
   public:
+    engine::PromptAnswer Failed(const engine::RepairFailure& failure) override {
+        return windows::RepairErrorPrompt(*this, failure);
+    }
     int MsgBox(const std::string& text, int, const std::string&) override {
         texts.push_back(text);
         if (texts.size() == 1 && before_first_answer) {
