@@ -209,5 +209,23 @@ TEST_F(RunCliTest, OnATerminalAProgressLineCutToItsWidthIsGoneBeforeThePromptsAn
     EXPECT_EQ(RunWith(volume, {"-r", "E:\\stick"}).console.find('\r'), std::string::npos);
 }
 
+TEST_F(RunCliTest, ListShowsWhatARepairWouldChangeAndChangesNothing) {
+    volume.AddFolder("E:\\stick\\RECYCLER", files::kHidden);
+    volume.AddFile("E:\\stick\\RECYCLER\\kept", files::kHidden);
+    volume.AddFile("E:\\stick\\plain");
+
+    Outcome run = RunWith(volume, {"--list", "-r", "E:\\stick"});
+
+    EXPECT_EQ(run.status, kExitSuccess);
+    // The walk is the repair's: the reserved folder itself, not what it holds.
+    EXPECT_EQ(run.out, "   SH    E:\\stick\\a\n"
+                       "    H    E:\\stick\\d\n"
+                       "    H    E:\\stick\\d\\inner\n"
+                       "    H    E:\\stick\\RECYCLER\n"
+                       "4 entries would be reset\n");
+    EXPECT_EQ(volume.Attributes("E:\\stick\\a"), files::kHidden | files::kSystem);
+    EXPECT_EQ(volume.Attributes("E:\\stick\\RECYCLER") & files::kHidden, files::kHidden);
+}
+
 }  // namespace
 }  // namespace vantrelle::cli

@@ -461,4 +461,16 @@ files::Result<std::uint32_t> MemoryVolume::SetAttr(const files::Entry& listed, s
     return before;
 }
 
+files::Result<std::uint32_t> MemoryVolume::GetAttr(const files::Entry& listed) {
+    const MemoryEntry& entry = *AsMemoryEntry(listed);
+    Node* node = Find(entry.path);
+    if (!node) {
+        return kFileNotFoundError;
+    }
+    if (node->id != entry.id) {
+        return kReplacedError;
+    }
+    return node->attributes & kDosBits;
+}
+
 }  // namespace vantrelle::testing

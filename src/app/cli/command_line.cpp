@@ -88,6 +88,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             return line;
         } else if (IsRecursive(argument)) {
             line.recursive = true;
+        } else if (argument == "--list" || argument == "--dry-run" || argument == "-n") {
+            line.list = true;
         } else if (argument == "--quiet" || argument == "-q") {
             line.verbosity = Verbosity::Quiet;
         } else if (argument == "--verbose" || argument == "-v") {
@@ -142,7 +144,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 std::string UsageLines() {
     std::string lines =
         "Usage: vantrelle-cli [-r|--recursive] [--on-error=ask|continue|stop] [--language=en|fa]"
-        " [-q|-v] PATH...\n";
+        " [-n|--list] [-q|-v] PATH...\n";
     if (HasUpdateCheck()) {
         lines += "       vantrelle-cli --check-update [--update-url=URL] [--language=en|fa]\n";
     }
@@ -173,6 +175,10 @@ std::string UsageText() {
         "  --on-error=continue go on after every error, one line per error; an entry\n"
         "                      that fails 5 times in a row is given up\n"
         "  --on-error=stop     stop at the first error\n"
+        "  -n, --list, --dry-run\n"
+        "                      change nothing: walk as the repair would and print each\n"
+        "                      entry it would reset, with its attributes now, then\n"
+        "                      how many\n"
         "  -q, --quiet         no summary line and no progress line on a terminal\n"
         "  -v, --verbose       also each entry reset, with the attributes it had\n"
         "                      (as attrib shows them: A  SH R)\n"

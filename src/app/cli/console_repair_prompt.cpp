@@ -72,9 +72,9 @@ void ConsoleRepairPrompt::Begin(const std::string& top_folder) {
 
 void ConsoleRepairPrompt::Reset(const engine::RepairEntry& entry, std::uint32_t before) {
     ++(before == 0 ? counts_.normal : counts_.reset);
-    if (verbosity_ == Verbosity::Verbose && before != 0) {
+    if ((listing_ || verbosity_ == Verbosity::Verbose) && before != 0) {
         ClearProgress();
-        out_ << "reset " << AttribLetters(before) << "  "
+        out_ << (listing_ ? "" : "reset ") << AttribLetters(before) << "  "
              << OneLineForTerminal(Joined(entry.folder, entry.separator, entry.entry), utf8_)
              << '\n';
     }

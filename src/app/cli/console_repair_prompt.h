@@ -46,6 +46,9 @@ class ConsoleRepairPrompt final : public engine::RepairPrompt {
 
     engine::PromptAnswer Failed(const engine::RepairFailure& failure) override;
     void Reset(const engine::RepairEntry& entry, std::uint32_t before) override;
+    // For --list: each entry a repair would reset is printed with its attributes.
+    void ListInstead() { listing_ = true; }
+    long WouldReset() const { return counts_.reset; }
     void LeftAlone(const engine::RepairEntry& entry) override;
 
     // The progress line goes: before the outcome, and before anything else is said.
@@ -84,6 +87,7 @@ class ConsoleRepairPrompt final : public engine::RepairPrompt {
 
     std::ostream& out_;
     Verbosity verbosity_;
+    bool listing_ = false;
     int progress_width_;
     bool progress_shown_ = false;
     std::chrono::steady_clock::time_point progress_at_;

@@ -5,6 +5,7 @@
 #include "app/cli/check_update.h"
 #include "app/cli/command_line.h"
 #include "app/cli/console_repair_prompt.h"
+#include "app/cli/listing_only.h"
 #include "app/cli/offline_target.h"
 #include "app/cli/terminal_text.h"
 #include "engine/fix_folder.h"
@@ -36,6 +37,9 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
     const Language language = line.farsi ? Language::Farsi : Language::English;
     ConsoleRepairPrompt prompt(line.on_error, answers, console, utf8_terminal, out,
                                line.verbosity, progress_width);
+    if (line.list) {
+        prompt.ListInstead();
+    }
     int status = kExitSuccess;
     for (const std::string& path : line.paths) {
         // With several PATHs each outcome says which it is of.
@@ -61,7 +65,9 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
             tell_outcome(false);
             continue;
         }
-        files::FileSystem& target = offline ? *offline->value() : fs;
+        files::FileSystem& real = offline ? *offline->value() : fs;
+        ListingOnly listing_only(real);
+        files::FileSystem& target = line.list ? static_cast<files::FileSystem&>(listing_only) : real;
 
         prompt.Begin(path);
         const engine::RepairResult result = line.recursive
@@ -78,7 +84,17 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
         if (prompt.NoFolder()) {
             continue;
         }
-        tell_outcome(clean);
+        if (line.list) {
+            // Nothing was fixed: the count of what would be takes the outcome's place.
+            if (line.paths.size() > 1) {
+                out << OneLineForTerminal(path, utf8_terminal) << ": ";
+            }
+            const long count = prompt.WouldReset();
+            out << count << (count == 1 ? " entry" : " entries") << " would be reset\n";
+            out.flush();
+        } else {
+            tell_outcome(clean);
+        }
         prompt.Summarize();
     }
     return status;

@@ -123,6 +123,10 @@ class FileSystem {
     // no longer reaches the object listed.
     virtual Result<std::uint32_t> SetAttr(const Entry& entry, std::uint32_t attributes) = 0;
 
+    // The Read-only, Hidden, System and Archive bits of an entry this file system listed,
+    // read as a reset reads them, checked as a reset checks the entry; nothing is written.
+    virtual Result<std::uint32_t> GetAttr(const Entry& entry) = 0;
+
     virtual Result<std::unique_ptr<FileSystemObject>> CreateFileSystemObject() = 0;
 
     // Makes the resets so far durable before the outcome is told: a file system that

@@ -353,6 +353,17 @@ class ExfatVolume final : public Volume {
         return ReadAgain(listed, set);
     }
 
+    Result<std::uint32_t> Attributes(const VolumeEntry& listed) override {
+        if (listed.broken) {
+            return *listed.broken;
+        }
+        std::vector<Slot> set;
+        if (auto same = ReadAgain(listed, set); !same) {
+            return same.error();
+        }
+        return std::uint32_t{Le16(&set[0][4]) & kChangeable};
+    }
+
     Result<std::uint32_t> SetAttributes(const VolumeEntry& listed,
                                         std::uint32_t attributes) override {
         if (listed.broken) {

@@ -319,6 +319,17 @@ class FatVolume final : public Volume {
         return ReadAgain(listed, slots);
     }
 
+    Result<std::uint32_t> Attributes(const VolumeEntry& listed) override {
+        if (listed.broken) {
+            return *listed.broken;
+        }
+        std::vector<Slot> slots;
+        if (auto same = ReadAgain(listed, slots); !same) {
+            return same.error();
+        }
+        return std::uint32_t{slots.back()[11] & kChangeable};
+    }
+
     Result<std::uint32_t> SetAttributes(const VolumeEntry& listed,
                                         std::uint32_t attributes) override {
         if (listed.dot) {

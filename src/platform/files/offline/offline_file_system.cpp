@@ -340,6 +340,17 @@ class OfflineFileSystem final : public FileSystem {
         return opened_->volume->SetAttributes(listed->listed(), attributes);
     }
 
+    Result<std::uint32_t> GetAttr(const Entry& entry) override {
+        const auto* listed = dynamic_cast<const OnVolume*>(&entry);
+        if (listed == nullptr || listed->opened() != opened_) {
+            return Error{EINVAL, "The entry was not listed on this volume"};
+        }
+        if (listed->listed().slots.empty()) {
+            return Error{EINVAL, "The volume's root folder has no attributes of its own"};
+        }
+        return opened_->volume->Attributes(listed->listed());
+    }
+
     Result<std::unique_ptr<FileSystemObject>> CreateFileSystemObject() override {
         return std::unique_ptr<FileSystemObject>(
             std::make_unique<OfflineFileSystemObject>(opened_));

@@ -64,6 +64,9 @@ class Volume {
                                                 std::uint32_t attributes) = 0;
     // Whether the entry's slots still hold `listed`.
     virtual Status Verify(const VolumeEntry& listed) = 0;
+    // The entry's Read-only, Hidden, System and Archive bits, its slots read again and
+    // checked as a reset checks them; nothing is written.
+    virtual Result<std::uint32_t> Attributes(const VolumeEntry& listed) = 0;
 };
 
 // The volume on `device`: a FAT or exFAT boot sector whose geometry lies within the

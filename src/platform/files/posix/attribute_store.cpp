@@ -133,7 +133,7 @@ Error Unreadable(const char* name, const std::string& bytes) {
 }
 
 Result<Change> SetThroughFatIoctl(const std::string& path, const struct stat& entry,
-                                  std::uint32_t attributes) {
+                                  std::uint32_t attributes, bool write) {
 #ifdef FAT_IOCTL_SET_ATTRIBUTES
     if (S_ISLNK(entry.st_mode)) {
         return Unchanged(0);  // FAT keeps no links; nothing of the kind to reset
@@ -148,7 +148,7 @@ Result<Change> SetThroughFatIoctl(const std::string& path, const struct stat& en
     }
     // The kernel refuses a change of the directory bit: it stays as read.
     const std::uint32_t wanted = WithFatSettableBits(current, attributes) | (current & kDirectory);
-    if (wanted == current) {
+    if (wanted == current || !write) {
         return Unchanged(current);
     }
     if (::ioctl(fd.get(), FAT_IOCTL_SET_ATTRIBUTES, &wanted) != 0) {
@@ -269,7 +269,7 @@ Result<Change> ReadBack(const std::string& path, std::uint32_t before, std::uint
 // ntfs-3g gives the 32 bits big-endian (and in host byte order), ntfs3 in host byte order.
 Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
                                         std::uint32_t attributes, Mechanism mechanism,
-                                        bool kernel_driver) {
+                                        bool kernel_driver, bool write) {
     auto metadata = IsNtfsMetadata(folder, path);
     if (!metadata) {
         return metadata.error();
@@ -306,7 +306,7 @@ Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
     if (special.value()) {
         wanted |= *current & files::kSystem;
     }
-    if (wanted == *current) {
+    if (wanted == *current || !write) {
         return Unchanged(*current);
     }
     Status written = Done{};
@@ -325,7 +325,8 @@ Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
 
 // The SMB client sends the word to the server and keeps what it sent; read back, it shows
 // whether the server took it.
-Result<Change> SetThroughCifsDosAttrib(const std::string& path, std::uint32_t attributes) {
+Result<Change> SetThroughCifsDosAttrib(const std::string& path, std::uint32_t attributes,
+                                      bool write) {
     auto read = GetXattr(path, kCifsDosAttrib, 4);
     if (!read) {
         return read.error();
@@ -336,7 +337,7 @@ Result<Change> SetThroughCifsDosAttrib(const std::string& path, std::uint32_t at
     std::uint32_t current;
     std::memcpy(&current, read.value().bytes.data(), sizeof current);
     std::uint32_t wanted = WithSettableBits(current, attributes);
-    if (wanted == current) {
+    if (wanted == current || !write) {
         return Unchanged(current);
     }
     const std::uint32_t sent = wanted == 0 ? kFileAttributeNormal : wanted;
@@ -356,7 +357,8 @@ Result<Change> SetThroughCifsDosAttrib(const std::string& path, std::uint32_t at
     return Change{current & kDosBits, true};
 }
 
-Result<Change> SetThroughUserDosAttrib(const std::string& path, std::uint32_t attributes) {
+Result<Change> SetThroughUserDosAttrib(const std::string& path, std::uint32_t attributes,
+                                      bool write) {
     auto read = GetWholeXattr(path, kUserDosAttrib);
     if (!read) {
         return read.error();
@@ -364,7 +366,7 @@ Result<Change> SetThroughUserDosAttrib(const std::string& path, std::uint32_t at
     if (read.value().absent) {
         // No value means Normal to Wine and Samba alike; only a wish for more than
         // Normal needs one, and this program never has that wish on such a volume.
-        if ((attributes & kSettableBits) == 0) {
+        if ((attributes & kSettableBits) == 0 || !write) {
             return Unchanged(0);
         }
         return Written(0, SetXattr(path, kUserDosAttrib, EncodeDosAttrib({}, {}, attributes), 0));
@@ -374,7 +376,7 @@ Result<Change> SetThroughUserDosAttrib(const std::string& path, std::uint32_t at
         return Unreadable(kUserDosAttrib, read.value().bytes);
     }
     const std::uint32_t wanted = WithSettableBits(parsed->attributes, attributes);
-    if (wanted == parsed->attributes) {
+    if (wanted == parsed->attributes || !write) {
         return Unchanged(parsed->attributes);
     }
     return Written(parsed->attributes, SetXattr(path, kUserDosAttrib,
@@ -469,7 +471,8 @@ Result<VolumeMechanism> AttributeStore::MechanismOf(const std::string& path,
 }
 
 Result<Change> AttributeStore::Set(int folder, dev_t folder_volume, const std::string& name,
-                                   const struct stat& entry, std::uint32_t attributes) {
+                                   const struct stat& entry, std::uint32_t attributes,
+                                   bool write) {
     Result<VolumeMechanism> mechanism = Error{};
     struct stat here {};
     if (entry.st_dev == folder_volume && by_volume_.count(entry.st_dev) == 0 &&
@@ -484,15 +487,15 @@ Result<Change> AttributeStore::Set(int folder, dev_t folder_volume, const std::s
     }
     switch (mechanism.value().mechanism) {
         case Mechanism::FatIoctl:
-            return SetThroughFatIoctl(name, entry, attributes);
+            return SetThroughFatIoctl(name, entry, attributes, write);
         case Mechanism::NtfsAttribBe:
         case Mechanism::NtfsAttribNative:
             return SetThroughNtfsAttributes(folder, name, attributes, mechanism.value().mechanism,
-                                            mechanism.value().kernel_driver);
+                                            mechanism.value().kernel_driver, write);
         case Mechanism::CifsDosAttrib:
-            return SetThroughCifsDosAttrib(name, attributes);
+            return SetThroughCifsDosAttrib(name, attributes, write);
         case Mechanism::UserDosAttrib:
-            return SetThroughUserDosAttrib(name, attributes);
+            return SetThroughUserDosAttrib(name, attributes, write);
         case Mechanism::Unavailable:
             return Error{ENOTSUP, mechanism.value().why_unavailable};
     }

@@ -48,8 +48,9 @@ class AttributeStore {
     // volume's mechanism is learned once: from the folder itself for the entries on its
     // volume, so that an entry that cannot be opened fails alone; from the entry for a
     // volume mounted on it.
+    // With `write` false, only reads: what the entry has, as `before`.
     Result<Change> Set(int folder, dev_t folder_volume, const std::string& name,
-                       const struct stat& entry, std::uint32_t attributes);
+                       const struct stat& entry, std::uint32_t attributes, bool write = true);
 
   private:
     Result<VolumeMechanism> Probe(const std::string& path, const struct stat& entry);

@@ -183,7 +183,8 @@ Result<struct stat> LookUp(int folder, const std::string& name, const ListedName
 // folder's volume, and only a reset that finds nothing to change looks the name up: two
 // entries listed under one name both lead to the first, and the second is reported
 // instead of being called reset.
-Result<std::uint32_t> Reset(Walk& walk, const ListedName& listed, std::uint32_t attributes) {
+Result<std::uint32_t> Reset(Walk& walk, const ListedName& listed, std::uint32_t attributes,
+                            bool write = true) {
     const bool paused = walk.Pauses() != listed.pauses;
     auto folder = walk.open.Open(listed.folder);
     if (!folder) {
@@ -213,7 +214,7 @@ Result<std::uint32_t> Reset(Walk& walk, const ListedName& listed, std::uint32_t 
         entry.st_mode = listed.type;
         entry.st_dev = volume;
     }
-    auto reset = walk.store.Set(folder.value(), volume, name, entry, attributes);
+    auto reset = walk.store.Set(folder.value(), volume, name, entry, attributes, write);
     walk.Busy();
     if (!reset) {
         return reset.error();
@@ -556,17 +557,31 @@ class PosixFileSystem final : public FileSystem {
         return Next(listing);
     }
 
-    // Only entries this file system listed reach here: the engine hands back what it got.
     Result<std::uint32_t> SetAttr(const Entry& entry, std::uint32_t attributes) override {
+        return Visit(entry, attributes, true);
+    }
+
+    Result<std::uint32_t> GetAttr(const Entry& entry) override {
+        return Visit(entry, kNormal, false);
+    }
+
+    Result<std::unique_ptr<FileSystemObject>> CreateFileSystemObject() override {
+        return std::unique_ptr<FileSystemObject>(
+            std::make_unique<PosixFileSystemObject>(CurrentWalk()));
+    }
+
+  private:
+    // Only entries this file system listed reach here: the engine hands back what it got.
+    Result<std::uint32_t> Visit(const Entry& entry, std::uint32_t attributes, bool write) {
         // The exact type, not dynamic_cast: this is asked once per entry.
         const std::type_info& type = typeid(entry);
         if (type == typeid(PosixDirEntry)) {
             const auto& listed = static_cast<const PosixDirEntry&>(entry);
-            return Reset(listed.walk(), listed.listed(), attributes);
+            return Reset(listed.walk(), listed.listed(), attributes, write);
         }
         if (type == typeid(PosixFile)) {
             const auto& file = static_cast<const PosixFile&>(entry);
-            return Reset(file.walk(), file.listed(), attributes);
+            return Reset(file.walk(), file.listed(), attributes, write);
         }
         if (type == typeid(PosixFolder)) {
             const auto* folder = static_cast<const PosixFolder*>(&entry);
@@ -579,17 +594,11 @@ class PosixFileSystem final : public FileSystem {
             return Reset(folder->walk(),
                          ListedName{node->parent, node->name, node->lookup, node->identity.inode,
                                     S_IFDIR, 0},
-                         attributes);
+                         attributes, write);
         }
         return Error{EINVAL, "The entry was not listed by this file system"};
     }
 
-    Result<std::unique_ptr<FileSystemObject>> CreateFileSystemObject() override {
-        return std::unique_ptr<FileSystemObject>(
-            std::make_unique<PosixFileSystemObject>(CurrentWalk()));
-    }
-
-  private:
     // The walk whose objects are alive, or a new one.
     WalkRef CurrentWalk() {
         if (WalkRef walk = walk_.lock()) {

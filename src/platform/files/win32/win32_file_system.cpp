@@ -89,10 +89,17 @@ struct Walk {
 };
 
 // What every entry this backend gives can do: set its own attributes.
+std::uint32_t DosBitsOf(DWORD attributes) {
+    return attributes &
+           (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+}
+
 class Resettable {
   public:
     virtual ~Resettable() = default;
     virtual Result<std::uint32_t> Reset(DWORD attributes) const = 0;
+    // What the listing showed of the entry's Read-only, Hidden, System and Archive bits.
+    virtual std::uint32_t Listed() const = 0;
 };
 
 // An entry `Dir` gave: its name and identity, and the folder listed, held open.
@@ -103,6 +110,7 @@ class DirEntry : public Entry, public Resettable {
     Result<std::uint32_t> Reset(DWORD attributes) const override {
         return win32::ResetListed(*folder_, member_, attributes);
     }
+    std::uint32_t Listed() const override { return DosBitsOf(member_.attributes); }
 
   private:
     std::shared_ptr<const OpenFolder> folder_;
@@ -122,6 +130,7 @@ class Win32File : public File, public Resettable {
         }
         return win32::ResetListed(*folder.value(), member_, attributes);
     }
+    std::uint32_t Listed() const override { return DosBitsOf(member_.attributes); }
 
   private:
     std::shared_ptr<Walk> walk_;
@@ -204,6 +213,7 @@ class Win32Folder : public Folder, public Resettable {
         }
         return win32::ResetListed(*parent.value(), node_->listed, attributes);
     }
+    std::uint32_t Listed() const override { return DosBitsOf(node_->listed.attributes); }
 
     const Node& node() const { return node_; }
 
@@ -398,6 +408,15 @@ class Win32FileSystem : public FileSystem {
             return SystemError(ERROR_INVALID_PARAMETER);
         }
         return listed->Reset(attributes);
+    }
+
+    // What the listing showed: the folder's one pass read every entry's attributes.
+    Result<std::uint32_t> GetAttr(const Entry& entry) override {
+        const auto* listed = dynamic_cast<const Resettable*>(&entry);
+        if (!listed) {
+            return SystemError(ERROR_INVALID_PARAMETER);
+        }
+        return listed->Listed();
     }
 
     Result<std::unique_ptr<FileSystemObject>> CreateFileSystemObject() override {

@@ -91,6 +91,17 @@ TEST_P(FileContractTest, AResetMakesTheEntryNormalAndLeavesEverythingElse) {
     EXPECT_EQ(volume_->DosBits("other"), std::uint32_t{kHidden});
 }
 
+TEST_P(FileContractTest, ReadingAnEntrysAttributesChangesNothing) {
+    volume_->MakeFile("file", kHidden | kSystem);
+    auto entry = ListedEntry(fs(), volume_->Folder(), "file");
+    ASSERT_TRUE(entry);
+
+    auto read = fs().GetAttr(*entry.value().entry);
+    ASSERT_TRUE(read) << read.error().description;
+    EXPECT_EQ(read.value() & (kHidden | kSystem), kHidden | kSystem);
+    EXPECT_EQ(volume_->DosBits("file") & (kHidden | kSystem), kHidden | kSystem);
+}
+
 TEST_P(FileContractTest, NamesRoundTripFromTheListingToTheReset) {
     const std::string farsi = "\xd9\x81\xd8\xa7\xdb\x8c\xd9\x84 \xd9\x85\xd8\xae\xd9\x81\xdb\x8c";
     const std::string odd = "trailing space ";
