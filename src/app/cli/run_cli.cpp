@@ -43,13 +43,16 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
     int status = kExitSuccess;
     for (const std::string& path : line.paths) {
         // With several PATHs each outcome says which it is of.
-        auto tell_outcome = [&](bool clean) {
+        auto tell = [&](const std::string& text) {
             if (line.paths.size() > 1) {
                 out << OneLineForTerminal(path, utf8_terminal) << ": ";
             }
-            // The texts are the program's own UTF-8, whatever the terminal's locale.
-            out << (clean ? windows::SuccessText(language) : windows::ErrorText(language)) << "\n";
+            out << text << "\n";
             out.flush();
+        };
+        // The texts are the program's own UTF-8, whatever the terminal's locale.
+        auto tell_outcome = [&](bool clean) {
+            tell(clean ? windows::SuccessText(language) : windows::ErrorText(language));
         };
         auto tell_failure = [&](const std::string& why) {
             console << "vantrelle-cli: " << OneLineForTerminal(path, utf8_terminal) << ": "
@@ -86,12 +89,8 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
         }
         if (line.list) {
             // Nothing was fixed: the count of what would be takes the outcome's place.
-            if (line.paths.size() > 1) {
-                out << OneLineForTerminal(path, utf8_terminal) << ": ";
-            }
             const long count = prompt.WouldReset();
-            out << count << (count == 1 ? " entry" : " entries") << " would be reset\n";
-            out.flush();
+            tell(std::to_string(count) + (count == 1 ? " entry" : " entries") + " would be reset");
         } else {
             tell_outcome(clean);
         }
