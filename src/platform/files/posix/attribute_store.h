@@ -54,9 +54,11 @@ class AttributeStore {
 
   private:
     Result<VolumeMechanism> Probe(const std::string& path, const struct stat& entry);
-    Result<VolumeMechanism> MechanismOf(const std::string& path, const struct stat& entry);
+    Result<const VolumeMechanism*> MechanismOf(const std::string& path, const struct stat& entry);
 
     std::unordered_map<dev_t, VolumeMechanism> by_volume_;
+    dev_t last_device_ = 0;
+    const VolumeMechanism* last_ = nullptr;
 };
 
 }  // namespace vantrelle::files::posix
