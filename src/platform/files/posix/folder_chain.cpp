@@ -197,6 +197,10 @@ int OpenFolders::Keep(std::shared_ptr<const FolderNode> folder, Descriptor fd) {
 }
 
 int OpenFolders::Find(const FolderNode* folder) {
+    // Asked once per entry, nearly always for the folder used last.
+    if (!kept_.empty() && kept_.back().folder.get() == folder) {
+        return kept_.back().fd.get();
+    }
     for (auto kept = kept_.begin(); kept != kept_.end(); ++kept) {
         if (kept->folder.get() == folder) {
             // The one found moves to the end, so the folders of the current path stay.

@@ -9,9 +9,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
+#include <time.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -123,8 +123,8 @@ struct Walk {
     // an entry listed before a pause may have been replaced since, and is checked again
     // before it is changed.
     std::uint64_t Pauses() {
-        constexpr auto kPause = std::chrono::milliseconds(20);
-        const auto now = std::chrono::steady_clock::now();
+        constexpr std::int64_t kPause = 20'000'000;  // nanoseconds
+        const std::int64_t now = Now();
         if (active_ && now - last_ > kPause) {
             ++pauses_;
         }
@@ -132,24 +132,34 @@ struct Walk {
         last_ = now;
         return pauses_;
     }
-    void Busy() { last_ = std::chrono::steady_clock::now(); }
+    void Busy() { last_ = Now(); }
 
   private:
+    // The coarse clock is read twice per entry: it costs a fifth of the precise one, and
+    // its few milliseconds of resolution are nothing against a pause a person makes.
+    static std::int64_t Now() {
+        struct timespec now {};
+        ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+        return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+    }
+
     bool active_ = false;
-    std::chrono::steady_clock::time_point last_;
+    std::int64_t last_ = 0;
     std::uint64_t pauses_ = 0;
 };
 using WalkRef = std::shared_ptr<Walk>;
 
-// An entry as its folder listed it.
+// An entry as its folder listed it, seen where whoever holds the entry keeps it.
 struct ListedName {
-    Node folder;
-    std::string name;
-    std::string lookup;   // the name the kernel finds it by, where that differs (FAT)
-    ino_t inode = 0;      // 0 where the listing gave no number of the entry's own
-    mode_t type = 0;      // what the listing said it is (S_IFMT bits); 0 when it did not say
+    const Node& folder;
+    const std::string& name;
+    const std::string& lookup;  // the name the kernel finds it by, where that differs (FAT)
+    ino_t inode = 0;            // 0 where the listing gave no number of the entry's own
+    mode_t type = 0;  // what the listing said it is (S_IFMT bits); 0 when it did not say
     std::uint64_t pauses = 0;  // the walk's pauses when it was listed
 };
+
+const std::string kSameName;  // an empty lookup: the kernel finds the entry by its name
 
 Error NotTheListedEntry() {
     return SystemError(ESTALE,
@@ -190,13 +200,15 @@ Result<std::uint32_t> Reset(Walk& walk, const ListedName& listed, std::uint32_t 
     if (!folder) {
         return folder.error();
     }
-    std::string name = listed.lookup;
-    if (name.empty()) {
+    const std::string* name = listed.lookup.empty() ? &listed.name : &listed.lookup;
+    std::string reachable_name;
+    if (listed.lookup.empty() && posix::FatLookupMayMiss(listed.name)) {
         auto reachable = posix::LookupName(folder.value(), listed.name);
         if (!reachable) {
             return reachable.error();
         }
-        name = std::move(reachable.value());
+        reachable_name = std::move(reachable.value());
+        name = &reachable_name;
     }
     if (auto entered = walk.here.Enter(listed.folder, folder.value()); !entered) {
         return entered.error();
@@ -205,7 +217,7 @@ Result<std::uint32_t> Reset(Walk& walk, const ListedName& listed, std::uint32_t 
     struct stat entry {};
     const bool looked_up = paused || listed.type == 0 || S_ISDIR(listed.type);
     if (looked_up) {
-        auto found = LookUp(folder.value(), name, listed);
+        auto found = LookUp(folder.value(), *name, listed);
         if (!found) {
             return found.error();
         }
@@ -214,13 +226,13 @@ Result<std::uint32_t> Reset(Walk& walk, const ListedName& listed, std::uint32_t 
         entry.st_mode = listed.type;
         entry.st_dev = volume;
     }
-    auto reset = walk.store.Set(folder.value(), volume, name, entry, attributes, write);
+    auto reset = walk.store.Set(folder.value(), volume, *name, entry, attributes, write);
     walk.Busy();
     if (!reset) {
         return reset.error();
     }
     if (!reset.value().written && !looked_up && listed.inode != 0) {
-        if (auto found = LookUp(folder.value(), name, listed); !found) {
+        if (auto found = LookUp(folder.value(), *name, listed); !found) {
             return found.error();
         }
     }
@@ -241,6 +253,8 @@ struct Snapshot {
         Identity identity;
         std::string lookup;  // where the kernel finds it by another name
     };
+    Node folder;
+    WalkRef walk;
     std::vector<Listed> files;              // everything but the walkable folders
     std::vector<ListedFolder> sub_folders;  // folders on the folder's own mount
     std::uint64_t pauses = 0;               // the walk's pauses when it was taken
@@ -249,18 +263,25 @@ struct Snapshot {
     std::optional<Error> cut_short;
 };
 
+// A file is its place in the snapshot that listed it: one per entry of a walk, so it
+// copies nothing.
 class PosixFile final : public File {
   public:
-    PosixFile(ListedName listed, WalkRef walk)
-        : listed_(std::move(listed)), walk_(std::move(walk)) {}
-    Result<std::string> Name() override { return listed_.name; }
+    PosixFile(std::shared_ptr<const Snapshot> snapshot, std::size_t at)
+        : snapshot_(std::move(snapshot)), at_(at) {}
+    Result<std::string> Name() override { return Listed().name; }
 
-    const ListedName& listed() const { return listed_; }
-    Walk& walk() const { return *walk_; }
+    ListedName listed() const {
+        const Snapshot::Listed& file = Listed();
+        return {snapshot_->folder, file.name, kSameName, file.inode, file.type, snapshot_->pauses};
+    }
+    Walk& walk() const { return *snapshot_->walk; }
 
   private:
-    ListedName listed_;
-    WalkRef walk_;
+    const Snapshot::Listed& Listed() const { return snapshot_->files[at_]; }
+
+    std::shared_ptr<const Snapshot> snapshot_;
+    std::size_t at_;
 };
 
 class PosixFolder final : public Folder {
@@ -312,8 +333,8 @@ class PosixFolder final : public Folder {
 template <class Member>
 class NameEnumerator final : public Enumerator<Member> {
   public:
-    NameEnumerator(std::shared_ptr<const Snapshot> snapshot, Node folder, WalkRef walk)
-        : snapshot_(std::move(snapshot)), folder_(std::move(folder)), walk_(std::move(walk)) {}
+    explicit NameEnumerator(std::shared_ptr<const Snapshot> snapshot)
+        : snapshot_(std::move(snapshot)) {}
 
     Result<std::unique_ptr<Member>> Next() override {
         if (next_ >= Size()) {
@@ -325,14 +346,12 @@ class NameEnumerator final : public Enumerator<Member> {
         }
         const std::size_t at = next_++;
         if constexpr (std::is_same_v<Member, File>) {
-            const Snapshot::Listed& listed = snapshot_->files[at];
-            return std::unique_ptr<Member>(std::make_unique<PosixFile>(
-                ListedName{folder_, listed.name, {}, listed.inode, listed.type, snapshot_->pauses},
-                walk_));
+            return std::unique_ptr<Member>(std::make_unique<PosixFile>(snapshot_, at));
         } else {
             const Snapshot::ListedFolder& listed = snapshot_->sub_folders[at];
             return std::unique_ptr<Member>(std::make_unique<PosixFolder>(
-                posix::ChildOf(folder_, listed.name, listed.identity, listed.lookup), walk_));
+                posix::ChildOf(snapshot_->folder, listed.name, listed.identity, listed.lookup),
+                snapshot_->walk));
         }
     }
 
@@ -346,8 +365,6 @@ class NameEnumerator final : public Enumerator<Member> {
     }
 
     std::shared_ptr<const Snapshot> snapshot_;
-    Node folder_;
-    WalkRef walk_;
     std::size_t next_ = 0;
     bool reported_ = false;
 };
@@ -355,8 +372,8 @@ class NameEnumerator final : public Enumerator<Member> {
 template <class Member>
 class NameCollection final : public Collection<Member> {
   public:
-    NameCollection(std::shared_ptr<const Snapshot> snapshot, Node folder, WalkRef walk)
-        : snapshot_(std::move(snapshot)), folder_(std::move(folder)), walk_(std::move(walk)) {}
+    explicit NameCollection(std::shared_ptr<const Snapshot> snapshot)
+        : snapshot_(std::move(snapshot)) {}
 
     Result<std::int32_t> Count() override {
         std::size_t size = 0;
@@ -373,13 +390,11 @@ class NameCollection final : public Collection<Member> {
 
     Result<std::unique_ptr<Enumerator<Member>>> Enumerate() override {
         return std::unique_ptr<Enumerator<Member>>(
-            std::make_unique<NameEnumerator<Member>>(snapshot_, folder_, walk_));
+            std::make_unique<NameEnumerator<Member>>(snapshot_));
     }
 
   private:
     std::shared_ptr<const Snapshot> snapshot_;
-    Node folder_;
-    WalkRef walk_;
 };
 
 Result<std::unique_ptr<FileCollection>> PosixFolder::Files() {
@@ -388,7 +403,7 @@ Result<std::unique_ptr<FileCollection>> PosixFolder::Files() {
         return snapshot.error();
     }
     return std::unique_ptr<FileCollection>(
-        std::make_unique<NameCollection<File>>(snapshot.value(), node_, walk_));
+        std::make_unique<NameCollection<File>>(snapshot.value()));
 }
 
 Result<std::unique_ptr<FolderCollection>> PosixFolder::SubFolders() {
@@ -397,7 +412,7 @@ Result<std::unique_ptr<FolderCollection>> PosixFolder::SubFolders() {
         return snapshot.error();
     }
     return std::unique_ptr<FolderCollection>(
-        std::make_unique<NameCollection<Folder>>(snapshot.value(), node_, walk_));
+        std::make_unique<NameCollection<Folder>>(snapshot.value()));
 }
 
 Result<std::shared_ptr<const Snapshot>> PosixFolder::Take() {
@@ -415,6 +430,8 @@ Result<std::shared_ptr<const Snapshot>> PosixFolder::Take() {
     const int listed_fd = ::dirfd(dir.value().get());
     const bool lists_inode_numbers = ListsInodeNumbers(listed_fd);
     auto snapshot = std::make_shared<Snapshot>();
+    snapshot->folder = node_;
+    snapshot->walk = walk_;
     snapshot->pauses = walk_->Pauses();
     for (;;) {
         auto entry = ReadEntry(dir.value().get());
@@ -512,14 +529,21 @@ struct Listing {
 
 class PosixDirEntry final : public Entry {
   public:
-    PosixDirEntry(ListedName listed, std::shared_ptr<Listing> listing)
-        : listed_(std::move(listed)), listing_(std::move(listing)) {}
+    PosixDirEntry(std::string name, ino_t inode, mode_t type, std::uint64_t pauses,
+                  std::shared_ptr<Listing> listing)
+        : name_(std::move(name)), inode_(inode), type_(type), pauses_(pauses),
+          listing_(std::move(listing)) {}
 
-    const ListedName& listed() const { return listed_; }
+    ListedName listed() const {
+        return {listing_->folder, name_, kSameName, inode_, type_, pauses_};
+    }
     Walk& walk() const { return *listing_->walk; }
 
   private:
-    ListedName listed_;
+    std::string name_;
+    ino_t inode_;
+    mode_t type_;
+    std::uint64_t pauses_;
     std::shared_ptr<Listing> listing_;
 };
 
@@ -628,10 +652,8 @@ class PosixFileSystem final : public FileSystem {
                                     ? 0
                                     : ListedInode(listed, listing->lists_inode_numbers);
             std::string name(listed.d_name);
-            auto given = std::make_unique<PosixDirEntry>(
-                ListedName{listing->folder, name, {}, inode, TypeOf(listed.d_type),
-                           listing->walk->Pauses()},
-                listing);
+            auto given = std::make_unique<PosixDirEntry>(name, inode, TypeOf(listed.d_type),
+                                                         listing->walk->Pauses(), listing);
             return Listed{std::move(name), std::move(given)};
         }
     }
