@@ -43,7 +43,8 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DBUILD_TESTING=OFF "${launcher[@]}" \
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
-    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >"$work/configure.log" 2>&1 ||
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+    -DCMAKE_MODULE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >"$work/configure.log" 2>&1 ||
     { cat "$work/configure.log"; fail_now "configuring build-deb failed"; }
 cmake --build "$build" -j "$jobs" || fail_now "building build-deb failed"
 rm -f "$build"/*.deb
@@ -55,7 +56,8 @@ echo "-- what the package holds"
 dpkg-deb -c "$deb" | awk '{print $6}' | sed -e 's|^\./|/|' -e 's|/$||' | grep -v '^$' | sort >"$work/paths"
 for path in /usr/bin/vantrelle /usr/bin/vantrelle-cli /usr/share/applications/vantrelle.desktop \
     /usr/share/man/man1/vantrelle.1.gz /usr/share/man/man1/vantrelle-cli.1.gz \
-    /usr/share/doc/vantrelle/copyright /usr/share/doc/vantrelle/changelog.Debian.gz; do
+    /usr/share/doc/vantrelle/copyright /usr/share/doc/vantrelle/changelog.Debian.gz \
+    /usr/lib/vantrelle/vantrelle-cli-update.so; do
     check "the package holds $path" "$path" "$(grep -x -- "$path" "$work/paths")"
 done
 dpkg-deb -x "$deb" "$work/tree"
@@ -90,6 +92,12 @@ check "apt-get installs the package" 0 $?
 out="$(/usr/bin/vantrelle-cli --help 2>&1)"
 check "the installed vantrelle-cli --help: exit status" 0 $?
 check_contains "the installed vantrelle-cli --help: usage" "Usage: vantrelle-cli [-r|--recursive]" "$out"
+out="$(/usr/bin/vantrelle-cli --check-update --update-url=http://127.0.0.1:9/ 2>&1)"
+check "the installed vantrelle-cli --check-update loads its module: exit status" 1 $?
+check_contains "the installed vantrelle-cli --check-update loads its module: the verdict" \
+    "An error has occurred while communicating with the remote server." "$out"
+check "the installed vantrelle-cli needs neither Qt nor libcurl to start" "" \
+    "$(ldd /usr/bin/vantrelle-cli | grep -E 'libQt|libcurl')"
 check "the installed desktop entry validates" "" \
     "$(desktop-file-validate /usr/share/applications/vantrelle.desktop 2>&1)"
 check "the desktop entry's program is installed" /usr/bin/vantrelle \

@@ -1,5 +1,5 @@
-// vantrelle-cli --check-update against a loopback server: in process through RunCli, and
-// once as the real program.
+// vantrelle-cli --check-update against a loopback server: in process through the module's
+// entry point, and as the real program, which loads the module.
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/cli/run_cli.h"
+#include "app/cli/command_line.h"
+#include "app/cli/update_check_module.h"
 #include "support/loopback_http_server.h"
-#include "support/memory_volume.h"
 #include "update/code_points.h"
 #include "update/site.h"
 
@@ -36,10 +36,8 @@ struct Outcome {
 class CheckUpdateTest : public ::testing::Test {
   protected:
     Outcome Run(std::vector<std::string> arguments) {
-        testing::MemoryVolume volume;
-        std::istringstream answers;
         std::ostringstream out, console;
-        const int status = RunCli(arguments, volume, answers, out, console, true);
+        const int status = vantrelle_cli_check_update(ParseCommandLine(arguments), out, console);
         return {status, out.str(), console.str()};
     }
     Outcome Check(const std::string& path, const std::string& language = "en") {

@@ -1,3 +1,8 @@
+// The update check, built as a module of its own (update_check_module.h) so that Qt and
+// libcurl are loaded only by the run that asks for it.
+
+#include "app/cli/update_check_module.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <memory>
@@ -9,13 +14,10 @@
 #include "update/check.h"
 #include "update/verdict_message.h"
 
-namespace vantrelle::cli {
-
-bool HasUpdateCheck() {
-    return true;
-}
-
-int CheckUpdate(const CommandLine& line, std::ostream& out, std::ostream& /*console*/) {
+extern "C" int vantrelle_cli_check_update(const vantrelle::cli::CommandLine& line,
+                                          std::ostream& out, std::ostream& /*console*/) {
+    using namespace vantrelle;
+    using namespace vantrelle::cli;
     // The download is delivered through an event loop, which needs an application; a
     // caller that already runs one (a test) keeps it.
     static int argc = 1;
@@ -47,5 +49,3 @@ int CheckUpdate(const CommandLine& line, std::ostream& out, std::ostream& /*cons
     out << TerminalLines(message->text);
     return succeeded ? 0 : 1;
 }
-
-}  // namespace vantrelle::cli
