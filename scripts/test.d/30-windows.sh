@@ -119,7 +119,7 @@ hide_raw() {
 run_cli() {
     local attempt
     for attempt in 1 2; do
-        wine "$cli" "$@" 2>"$work/err" </dev/null | tr -d '\r' >"$work/out"
+        wine "$cli" -q "$@" 2>"$work/err" </dev/null | tr -d '\r' >"$work/out"
         status="${PIPESTATUS[0]}"
         tr -d '\r' <"$work/err" >"$work/err.txt"
         # Nothing at all, not even an outcome: Wine did not start the program (seen on a
@@ -293,7 +293,7 @@ mkdir "$separators/a/b/tree/..\\..\\outside" "$separators/a/b/tree/\\"
 hide_raw 0x22 "$separators/a/victim.txt" "$separators/a/outside/inner.txt"
 hide_raw 0x12 "$separators/a/b/tree" "$separators/a/outside"
 for mode in "" --recursive; do
-    timeout 120 wine "$cli" $mode --on-error=continue "$(winpath "$separators/a/b/tree")" \
+    timeout 120 wine "$cli" -q $mode --on-error=continue "$(winpath "$separators/a/b/tree")" \
         2>"$work/err" </dev/null | tr -d '\r' >"$work/out"
     status="${PIPESTATUS[0]}"
     check "separators ${mode:-normal}: the walk ends and reports errors" 1 "$status"

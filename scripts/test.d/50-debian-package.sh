@@ -116,7 +116,7 @@ echo two >"$stick/folder/deeper/two.txt"
 setfattr -n user.DOSATTRIB -v '"0x22"' "$stick/one.txt" "$stick/folder/deeper/two.txt"
 setfattr -n user.DOSATTRIB -v '"0x16"' "$stick/folder" "$stick/folder/deeper"
 set +e
-/usr/bin/vantrelle-cli --recursive --on-error=stop "$stick"
+/usr/bin/vantrelle-cli -q --recursive --on-error=stop "$stick"
 echo "status $?"
 for entry in one.txt folder folder/deeper folder/deeper/two.txt; do
     echo "$entry $(getfattr --absolute-names --only-values -n user.DOSATTRIB "$stick/$entry")"

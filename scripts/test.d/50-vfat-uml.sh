@@ -147,7 +147,7 @@ case_on() {  # NAME IMAGE FSTYPE OPTIONS USER CLI-ARGUMENTS...
     images+=("$image")
     case_mounts[$name]=1
     mkdir -p "$work/mnt-$name"
-    local run=("$cli" "$@" "$work/mnt-$name")
+    local run=("$cli" -q "$@" "$work/mnt-$name")
     [[ "$user" == root ]] || run=(setpriv --reuid="$user" --regid="$user" --clear-groups "${run[@]}")
     cat >>"$plan" <<EOF
 mount -t $fstype -o '$options' $device '$work/mnt-$name' 2>'$results/$name.mount'

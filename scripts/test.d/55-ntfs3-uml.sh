@@ -120,7 +120,7 @@ case_on() {
     cat >>"$plan" <<EOF
 mount -t $fstype -o '$options' $device '$mnt' 2>'$results/$name.mount'
 (cd '$mnt' && $prepare) >'$results/$name.prepared' 2>&1
-$(printf '%q ' "$cli" "$@" "$mnt") </dev/null >'$results/$name.out' 2>'$results/$name.err'
+$(printf '%q ' "$cli" -q "$@" "$mnt") </dev/null >'$results/$name.out' 2>'$results/$name.err'
 echo \$? >'$results/$name.status'
 (cd '$mnt' && ${after:-:}) >'$results/$name.after' 2>&1
 umount '$mnt'
@@ -305,7 +305,7 @@ done
 offline_exfat="$work/offline-exfat.img"
 cp "$work/exfat-recursive.img" "$offline_exfat"  # a.txt and one/b.txt, written by exfat
 python3 "$root/tests/platform/files/offline/exfat_attributes.py" hide-all "$offline_exfat"
-"$cli" --recursive --on-error=continue "$offline_exfat" >"$work/offline.out" 2>&1
+"$cli" -q --recursive --on-error=continue "$offline_exfat" >"$work/offline.out" 2>&1
 check "offline exfat: repaired" "0 $SUCCESS_TEXT" "$? $(head -1 "$work/offline.out")"
 offline_fat="$work/offline-vfat.img"
 truncate -s 40M "$offline_fat"
@@ -318,7 +318,7 @@ mmd -i "$offline_fat" ::/one && mcopy -i "$offline_fat" "$work/a.txt" ::/a.txt &
     mattrib -i "$offline_fat" +h +s ::/a.txt && mattrib -i "$offline_fat" +h +s ::/one/b.txt &&
     mattrib -i "$offline_fat" +h ::/one
 check "offline vfat: made and hidden with mtools" 0 $?
-"$cli" --recursive --on-error=continue "$offline_fat" >"$work/offline.out" 2>&1
+"$cli" -q --recursive --on-error=continue "$offline_fat" >"$work/offline.out" 2>&1
 check "offline vfat: repaired" "0 $SUCCESS_TEXT" "$? $(head -1 "$work/offline.out")"
 cat >"$work/offline-init.sh" <<EOF
 #!/bin/bash

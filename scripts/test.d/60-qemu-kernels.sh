@@ -70,7 +70,7 @@ for module in /modules/*.ko; do insmod "$module"; done
 run() {  # NAME ARGUMENTS...
     name="$1"
     shift
-    vantrelle-cli "$@" </dev/null >"/results/$name.out" 2>"/results/$name.err"
+    vantrelle-cli -q "$@" </dev/null >"/results/$name.out" 2>"/results/$name.err"
     echo $? >"/results/$name.status"
 }
 uname -r >/results/kernel

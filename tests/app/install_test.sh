@@ -17,6 +17,9 @@ check "bin/vantrelle-cli is installed and executable" 0 "$?"
 check "the installed vantrelle-cli runs (usage error without a path)" 2 "$?"
 
 if [[ "$gui" == ON ]]; then
+    # The update check is a module found from the program's own folder, wherever installed.
+    "$prefix/bin/vantrelle-cli" --check-update --update-url=http://127.0.0.1:9/ >/dev/null 2>&1
+    check "the installed vantrelle-cli --check-update loads its module from the prefix" 1 "$?"
     [[ -x "$prefix/bin/vantrelle" ]]
     check "bin/vantrelle is installed and executable" 0 "$?"
     entry="$prefix/share/applications/vantrelle.desktop"

@@ -67,7 +67,9 @@ before="$(fingerprint "$root")"
 out="$("$cli" --on-error=stop "$root/" 2>"$work/err")"
 check "normal mode exit status" 0 $?
 check "normal mode outcome" "$SUCCESS_TEXT" "$out"
-check "normal mode prompts" "" "$(cat "$work/err")"
+check "normal mode: no prompt, the counts on standard error, which is no terminal" \
+    "vantrelle-cli: $root/: 6 reset, 3 already normal, 0 failed, 3 reserved folders left alone" \
+    "$(cat "$work/err")"
 check "the folder itself keeps its attributes" 0x10 "$(attr_of "$root")"
 for entry in hidden.txt system.dat RECYCLER.old "$odd_name" target; do
     check "normal mode resets $entry" 0x0 "$(attr_of "$root/$entry")"
@@ -81,10 +83,21 @@ done
 check "a link's target is not touched" 0x2 "$(attr_of "$root/target/file.txt")"
 check "names and contents unchanged (normal)" "$before" "$(fingerprint "$root")"
 
+# --- on a terminal: a progress line, wiped before the outcome --------------------------
+populate
+script -qec "$(printf '%q ' "$cli" --recursive --on-error=stop "$root")" /dev/null \
+    </dev/null >"$work/tty" 2>&1
+tty="$(cat "$work/tty")"
+wiped=$'\r'"$(printf '%79s' '')"$'\r'
+check_contains "on a terminal: the progress line" $'\r'"1 seen, " "$tty"
+check_contains "on a terminal: wiped before the outcome, counts after it" \
+    "$wiped$SUCCESS_TEXT"$'\r\n'"vantrelle-cli: $root: 19 reset, 6 already normal" "$tty"
+check "on a terminal: the tree is repaired" 0x0 "$(attr_of "$root/one/two/three/hidden.txt")"
+
 # --- recursive mode ------------------------------------------------------------------
 populate
 before="$(fingerprint "$root")"
-out="$("$cli" --recursive --on-error=stop "$root" 2>"$work/err")"
+out="$("$cli" -q --recursive --on-error=stop "$root" 2>"$work/err")"
 check "recursive exit status" 0 $?
 check "recursive outcome" "$SUCCESS_TEXT" "$out"
 check "recursive prompts" "" "$(cat "$work/err")"
@@ -105,7 +118,7 @@ check "names and contents unchanged (recursive)" "$before" "$(fingerprint "$root
 
 # --- the folder named ".", as a technician in the stick's root would ----------------------
 populate
-out="$(cd "$root/one" && "$cli" --recursive --on-error=stop . 2>"$work/err")"
+out="$(cd "$root/one" && "$cli" -q --recursive --on-error=stop . 2>"$work/err")"
 check "'.' recursive: exit status" 0 $?
 check "'.' recursive: the tree is walked" "0x0 0x0" \
     "$(attr_of "$root/one/two/hidden.txt") $(attr_of "$root/one/two/three/system.dat")"
@@ -136,7 +149,7 @@ Do you want to continue fixing other files?"
     line="vantrelle-cli: $root/locked: Error 13: Permission denied (setting user.DOSATTRIB)"
 
     refused
-    out="$("${as_nobody[@]}" "$cli" --on-error=continue "$root/" 2>"$work/err")"
+    out="$("${as_nobody[@]}" "$cli" -q --on-error=continue "$root/" 2>"$work/err")"
     check "continue: exit status" 1 $?
     check "continue: outcome" "$ERRORS_TEXT" "$out"
     check "continue: one line" "$line" "$(cat "$work/err")"
@@ -146,19 +159,19 @@ Do you want to continue fixing other files?"
     done
 
     refused
-    out="$("${as_nobody[@]}" "$cli" -r --on-error continue "$root" 2>"$work/err")"
+    out="$("${as_nobody[@]}" "$cli" -q -r --on-error continue "$root" 2>"$work/err")"
     check "continue, recursive: exit status" 1 $?
     check "continue, recursive: the walk goes on below" 0x0 "$(attr_of "$root/sub/c")"
     check "continue, recursive: one line" "$line" "$(cat "$work/err")"
 
     refused
-    out="$("${as_nobody[@]}" "$cli" --on-error=stop "$root" 2>"$work/err")"
+    out="$("${as_nobody[@]}" "$cli" -q --on-error=stop "$root" 2>"$work/err")"
     check "stop: exit status" 1 $?
     check "stop: outcome" "$ERRORS_TEXT" "$out"
     check "stop: one line" "$line" "$(cat "$work/err")"
 
     refused
-    out="$(echo yes | "${as_nobody[@]}" "$cli" "$root" 2>"$work/err")"
+    out="$(echo yes | "${as_nobody[@]}" "$cli" -q "$root" 2>"$work/err")"
     check "ask, yes: exit status" 1 $?
     check_contains "ask, yes: the question" "$prompt
 [y/n/a] " "$(cat "$work/err")"
@@ -166,14 +179,14 @@ Do you want to continue fixing other files?"
         "$(attr_of "$root/a") $(attr_of "$root/b") $(attr_of "$root/c")"
 
     refused
-    "${as_nobody[@]}" "$cli" "$root" </dev/null >/dev/null 2>"$work/err"
+    "${as_nobody[@]}" "$cli" -q "$root" </dev/null >/dev/null 2>"$work/err"
     check "ask, end of input: exit status" 1 $?
     check_contains "ask, end of input means no" "end of input: no" "$(cat "$work/err")"
 
     # A folder the user may not read: said once with what to do, not once per step.
     refused
     chmod 700 "$root"
-    out="$("${as_nobody[@]}" "$cli" --recursive --on-error=continue "$root" 2>"$work/err")"
+    out="$("${as_nobody[@]}" "$cli" -q --recursive --on-error=continue "$root" 2>"$work/err")"
     check "unreadable PATH: exit status" 1 $?
     check "unreadable PATH: said once, with what to do" \
         "vantrelle-cli: $root: Error 13: Permission denied (opening the folder)
@@ -187,7 +200,7 @@ fi
 "$cli" >/dev/null 2>"$work/err"
 check "no PATH: exit status" 2 $?
 check_contains "no PATH: message" "PATH is missing" "$(cat "$work/err")"
-"$cli" --on-error=later "$root" >/dev/null 2>&1
+"$cli" -q --on-error=later "$root" >/dev/null 2>&1
 check "bad --on-error: exit status" 2 $?
 "$cli" --help >"$work/out"
 check "--help: exit status" 0 $?
@@ -199,17 +212,17 @@ check_contains "--version" "vantrelle-cli (Vantrelle) 1.0" "$(cat "$work/out")"
 # --- PATHs that are no folder, several PATHs, Farsi -------------------------------------
 populate
 echo file >"$root/a-file"
-out="$("$cli" --on-error=continue "$root/missing" 2>"$work/err")"
+out="$("$cli" -q --on-error=continue "$root/missing" 2>"$work/err")"
 check "a missing folder: exit status" 1 $?
 check "a missing folder: one line" "vantrelle-cli: $root/missing: no such folder" \
     "$(cat "$work/err")"
 check "a missing folder: no outcome" "" "$out"
-out="$("$cli" -r "$root/a-file" 2>"$work/err")"
+out="$("$cli" -q -r "$root/a-file" 2>"$work/err")"
 check "a file as PATH: exit status" 1 $?
 check "a file as PATH: one line" "vantrelle-cli: $root/a-file: not a folder" "$(cat "$work/err")"
 check "a file as PATH: no outcome" "" "$out"
 
-out="$("$cli" --on-error=stop "$root/one/" "$root/missing" "$root/one/two" 2>"$work/err")"
+out="$("$cli" -q --on-error=stop "$root/one/" "$root/missing" "$root/one/two" 2>"$work/err")"
 check "several PATHs: the worst exit status" 1 $?
 check "several PATHs: an outcome for each folder" "$root/one/: $SUCCESS_TEXT
 $root/one/two: $SUCCESS_TEXT" "$out"
@@ -217,7 +230,7 @@ check "several PATHs: each repaired" "0x0 0x0" \
     "$(attr_of "$root/one/hidden.txt") $(attr_of "$root/one/two/system.dat")"
 
 populate
-out="$("$cli" --language=fa "$root" 2>"$work/err")"
+out="$("$cli" -q --language=fa "$root" 2>"$work/err")"
 check "Farsi: exit status" 0 $?
 check "Farsi: the outcome" "$SUCCESS_TEXT_FA" "$out"
 
@@ -225,7 +238,7 @@ check "Farsi: the outcome" "$SUCCESS_TEXT_FA" "$out"
 if ((EUID == 0)) && mountpoint -q "$root"; then
     populate
     mount -o remount,ro "$root"
-    out="$("$cli" --recursive --on-error=continue "$root" 2>"$work/err")"
+    out="$("$cli" -q --recursive --on-error=continue "$root" 2>"$work/err")"
     check "read-only: exit status" 1 $?
     check "read-only: outcome" "$ERRORS_TEXT" "$out"
     check "read-only: two lines in all" 2 "$(wc -l <"$work/err")"

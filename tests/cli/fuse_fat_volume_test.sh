@@ -32,7 +32,7 @@ done
 before="$(mattrib -i "$image" -/ ::)"
 fusefat -o rw+ "$image" "$mnt" >/dev/null 2>&1 || skip "fusefat could not mount the image"
 mounts+=("$mnt")
-out="$("$cli" --on-error=continue "$mnt" 2>"$work/err")"
+out="$("$cli" -q --on-error=continue "$mnt" 2>"$work/err")"
 check "fusefat: exit status" 1 $?
 check "fusefat: outcome" "$ERRORS_TEXT" "$out"
 # The volume's failure, not the entry's: said once with what to do, and the repair stops.
@@ -51,7 +51,7 @@ if command -v mount.exfat-fuse >/dev/null && command -v mkfs.exfat >/dev/null &&
     if mount.exfat-fuse "$loop" "$mnt" >/dev/null 2>&1; then
         mounts+=("$mnt")
         echo two >"$mnt/entry.txt"
-        out="$("$cli" --on-error=continue "$mnt" 2>"$work/err")"
+        out="$("$cli" -q --on-error=continue "$mnt" 2>"$work/err")"
         check "exfat-fuse: exit status" 1 $?
         check "exfat-fuse: said once" 1 "$(grep -c ': Error ' "$work/err")"
         check_contains "exfat-fuse: the prompt names the driver" "(fuseblk)" "$(cat "$work/err")"

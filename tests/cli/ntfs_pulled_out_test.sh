@@ -38,7 +38,7 @@ seq -f 'f%05g' "$count" |
 setfattr --restore="$work/hidden.dump" || { echo "FAIL: hiding the files"; exit 1; }
 
 started=$SECONDS
-timeout 60 "$cli" --on-error=continue "$mnt/" >"$work/out" 2>"$work/err" &
+timeout 60 "$cli" -q --on-error=continue "$mnt/" >"$work/out" 2>"$work/err" &
 repair=$!
 sleep 0.4
 kill -KILL "$driver"

@@ -56,7 +56,7 @@ for kind in 12:4M 16:32M 32:64M; do
     make_fat "$image" "$bits" "${kind#*:}"
     before="$(fat_fingerprint "$image")"
 
-    out="$("$cli" --on-error=continue "$image" 2>"$work/err")"
+    out="$("$cli" -q --on-error=continue "$image" 2>"$work/err")"
     check "FAT$bits normal: exit status" 0 $?
     check "FAT$bits normal: outcome" "$SUCCESS_TEXT" "$out"
     check "FAT$bits normal: the root's entries, not below, nor the reserved ones" \
@@ -70,7 +70,7 @@ for kind in 12:4M 16:32M 32:64M; do
  A SH ::/recycler/binned.txt
  ::/A long file name.txt" "$(fat_attributes "$image")"
 
-    out="$("$cli" --recursive --on-error=continue "$image" 2>"$work/err")"
+    out="$("$cli" -q --recursive --on-error=continue "$image" 2>"$work/err")"
     check "FAT$bits recursive: exit status" 0 $?
     check "FAT$bits recursive: everything but what the reserved folders hold" \
         " ::/
@@ -88,7 +88,7 @@ for kind in 12:4M 16:32M 32:64M; do
     check "FAT$bits: names and contents unchanged" "$before" "$(fat_fingerprint "$image")"
 
     mattrib -i "$image" +h ::/Docs/Inner/deep.txt ::/Docs/Inner
-    out="$("$cli" --on-error=continue "$image:/docs/inner" 2>"$work/err")"
+    out="$("$cli" -q --on-error=continue "$image:/docs/inner" 2>"$work/err")"
     check "FAT$bits: a folder inside, named in another case" "0 ::/Docs/Inner/deep.txt" \
         "$? $(mattrib -i "$image" ::/Docs/Inner/deep.txt | sed 's/  */ /g;s/^ //')"
     check "FAT$bits: the folder named keeps its own attributes" " H ::/Docs/Inner" \
@@ -139,12 +139,12 @@ if [[ -n "$exfat_ready" ]]; then
     check "exFAT: hidden by the helper, still clean" 0 $?
     before="$(exfat_fingerprint "$exfat")"
 
-    out="$("$cli" --on-error=continue "$exfat" 2>"$work/err")"
+    out="$("$cli" -q --on-error=continue "$exfat" 2>"$work/err")"
     check "exFAT normal: exit status" 0 $?
     check "exFAT normal: the root's entries" "0x0 0x10 0x36 0x27" \
         "$(exfat_get "/فایل مخفی.txt") $(exfat_get /Docs) $(exfat_get "/System Volume Information") $(exfat_get /Docs/Inner/deep.txt)"
 
-    out="$("$cli" --recursive --on-error=continue "$exfat" 2>"$work/err")"
+    out="$("$cli" -q --recursive --on-error=continue "$exfat" 2>"$work/err")"
     check "exFAT recursive: exit status" 0 $?
     check "exFAT recursive: everything but what the reserved folders hold" \
         "0x10 0x0 0x0 0x10 0x27 0x10" \
@@ -158,10 +158,10 @@ if [[ -n "$exfat_ready" ]]; then
     python3 "$attributes" set "$exfat" /Docs/Inner/deep.txt 0x27
     sum="$(md5sum <"$exfat")"
     exfat_mount "$exfat"
-    out="$("$cli" --on-error=continue "$exfat" 2>"$work/err")"
+    out="$("$cli" -q --on-error=continue "$exfat" 2>"$work/err")"
     check "exFAT mounted: exit status" 1 $?
     check_contains "exFAT mounted: the image is in use" "loop device ${loops[-1]} uses it" "$(cat "$work/err")"
-    out="$("$cli" --on-error=continue "${loops[-1]}" 2>"$work/err")"
+    out="$("$cli" -q --on-error=continue "${loops[-1]}" 2>"$work/err")"
     check "exFAT mounted: the loop device, exit status" 1 $?
     check_contains "exFAT mounted: the loop device is in use" "in use" "$(cat "$work/err")"
     exfat_unmount
@@ -170,7 +170,7 @@ if [[ -n "$exfat_ready" ]]; then
     # Dirty: refused, with the checker to run.
     printf '\x02' | dd of="$exfat" bs=1 seek=106 conv=notrunc status=none
     sum="$(md5sum <"$exfat")"
-    out="$("$cli" --on-error=continue "$exfat" 2>"$work/err")"
+    out="$("$cli" -q --on-error=continue "$exfat" 2>"$work/err")"
     check "exFAT dirty: exit status" 1 $?
     check_contains "exFAT dirty: says so and names the checker" "marked dirty (VolumeDirty)" "$(cat "$work/err")"
     check_contains "exFAT dirty: names the checker" "fsck.exfat" "$(cat "$work/err")"
@@ -188,7 +188,7 @@ print(data.find("mber 5".encode("utf-16-le") + b"\0\0"))
 PY
 )"
     printf 'X' | dd of="$exfat" bs=1 seek="$offset" conv=notrunc status=none
-    out="$("$cli" --recursive --on-error=continue "$exfat" 2>"$work/err")"
+    out="$("$cli" -q --recursive --on-error=continue "$exfat" 2>"$work/err")"
     check "exFAT corrupt set: exit status" 1 $?
     check "exFAT corrupt set: one failure" 1 "$(grep -c ': Error [0-9]*: ' "$work/err")"
     check_contains "exFAT corrupt set: says why" "has a wrong checksum" "$(cat "$work/err")"
@@ -203,7 +203,7 @@ image="$work/fat16.img"
 make_fat "$image" 16 32M
 if ((EUID == 0)) && loop="$(losetup -f --show "$image" 2>/dev/null)"; then
     loops+=("$loop")
-    out="$("$cli" --on-error=continue "$image" 2>"$work/err")"
+    out="$("$cli" -q --on-error=continue "$image" 2>"$work/err")"
     check "FAT attached to a loop device: exit status" 1 $?
     check_contains "FAT attached to a loop device: says so" "loop device $loop uses it" "$(cat "$work/err")"
     losetup -d "$loop" && unset 'loops[-1]'
@@ -212,7 +212,7 @@ fi
 fat1="$(($(od -An -tu2 -j14 -N2 "$image") * 512 + 2))"
 printf '\xff\x7f' | dd of="$image" bs=1 seek="$fat1" conv=notrunc status=none
 sum="$(md5sum <"$image")"
-out="$("$cli" --on-error=continue "$image" 2>"$work/err")"
+out="$("$cli" -q --on-error=continue "$image" 2>"$work/err")"
 check "FAT16 dirty: exit status" 1 $?
 check_contains "FAT16 dirty: says so and names the checker" "marked dirty" "$(cat "$work/err")"
 check_contains "FAT16 dirty: names the checker" "fsck.vfat" "$(cat "$work/err")"
@@ -221,7 +221,7 @@ check "FAT16 dirty: nothing written" "$sum" "$(md5sum <"$image")"
 image="$work/fat32.img"
 make_fat "$image" 32 64M
 printf '\x01' | dd of="$image" bs=1 seek=$((0x41)) conv=notrunc status=none
-out="$("$cli" --on-error=continue "$image" 2>"$work/err")"
+out="$("$cli" -q --on-error=continue "$image" 2>"$work/err")"
 check "FAT32 boot sector dirty: exit status" 1 $?
 check_contains "FAT32 boot sector dirty: says so" "marked dirty" "$(cat "$work/err")"
 printf '\x00' | dd of="$image" bs=1 seek=$((0x41)) conv=notrunc status=none
@@ -246,7 +246,7 @@ with open(image, "r+b") as disk:
         disk.seek((reserved + fat * size) * 512 + 4 * cluster)
         disk.write(struct.pack("<I", cluster))
 PY
-out="$("$cli" --recursive --on-error=continue "$image" 2>"$work/err")"
+out="$("$cli" -q --recursive --on-error=continue "$image" 2>"$work/err")"
 check "FAT32 looping folder: exit status" 1 $?
 check_contains "FAT32 looping folder: says why" "cluster chain loops" "$(cat "$work/err")"
 check "FAT32 looping folder: the other entries are reset" " ::/A long file name.txt" \

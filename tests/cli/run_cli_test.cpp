@@ -58,7 +58,10 @@ TEST_F(RunCliTest, NormalModeByDefaultRecursiveOnRequest) {
     Outcome plain = RunWith(volume, {"E:\\stick"});
     EXPECT_EQ(plain.status, kExitSuccess);
     EXPECT_EQ(plain.out, kSuccess);
-    EXPECT_EQ(plain.console, "");
+    // The counts follow the outcome on standard error, terminal or not.
+    EXPECT_EQ(plain.console,
+              "vantrelle-cli: E:\\stick: 2 reset, 0 already normal, 0 failed, 0 reserved folders "
+              "left alone\n");
     EXPECT_EQ(volume.Attributes("E:\\stick\\a"), files::kNormal);
     EXPECT_EQ(volume.Attributes("E:\\stick\\d\\inner"), files::kHidden);
 
@@ -71,7 +74,7 @@ TEST_F(RunCliTest, NormalModeByDefaultRecursiveOnRequest) {
 TEST_F(RunCliTest, AnErrorAnsweredFromInputEndsInTheErrorsTextAndStatusOne) {
     volume.FailOn(testing::Op::SetAttr, "E:\\stick\\a", 1, testing::kNotReady,
                   "The device is not ready.");
-    Outcome run = RunWith(volume, {"--on-error=ask", "E:\\stick"}, "y\n");
+    Outcome run = RunWith(volume, {"-q", "--on-error=ask", "E:\\stick"}, "y\n");
     EXPECT_EQ(run.status, kExitErrors);
     EXPECT_EQ(run.out, kErrors);
     EXPECT_EQ(run.console,
@@ -83,7 +86,7 @@ TEST_F(RunCliTest, AnErrorAnsweredFromInputEndsInTheErrorsTextAndStatusOne) {
 TEST_F(RunCliTest, StopLeavesTheRestAndSaysTheFailureInOneLine) {
     volume.FailOn(testing::Op::GetFolder, "E:\\stick", 1, testing::kNotReady,
                   "The device is not ready.");
-    Outcome run = RunWith(volume, {"--recursive", "--on-error=stop", "E:\\stick"});
+    Outcome run = RunWith(volume, {"-q", "--recursive", "--on-error=stop", "E:\\stick"});
     EXPECT_EQ(run.status, kExitErrors);
     EXPECT_EQ(run.out, kErrors);
     EXPECT_EQ(run.console, "vantrelle-cli: E:\\stick: Error 21: The device is not ready.\n");
@@ -96,7 +99,7 @@ TEST_F(RunCliTest, ContinueGivesUpOnAnEntryWhoseListingAndResetKeepFailing) {
                   "The device is not ready. (reading the folder)", MemoryVolume::kEveryTime);
     volume.FailOn(testing::Op::SetAttr, "E:\\stick\\a", 2, testing::kNotReady,
                   "The device is not ready. (resetting)", MemoryVolume::kEveryTime);
-    Outcome run = RunWith(volume, {"--on-error=continue", "E:\\stick"});
+    Outcome run = RunWith(volume, {"-q", "--on-error=continue", "E:\\stick"});
     EXPECT_EQ(run.status, kExitErrors);
     EXPECT_EQ(run.out, kErrors);
     EXPECT_EQ(std::count(run.console.begin(), run.console.end(), '\n'),
@@ -117,7 +120,11 @@ TEST_F(RunCliTest, SeveralPathsEachWithItsOutcomeAndTheWorstStatus) {
     EXPECT_EQ(run.out, std::string("E:\\stick: ") + kErrors + "E:\\clean: " + kSuccess);
     EXPECT_EQ(run.console,
               "vantrelle-cli: E:\\gone: no such folder\n"
-              "vantrelle-cli: E:\\stick\\a: Error 21: The device is not ready.\n");
+              "vantrelle-cli: E:\\stick\\a: Error 21: The device is not ready.\n"
+              "vantrelle-cli: E:\\stick: 1 reset, 0 already normal, 1 failed, 0 reserved folders "
+              "left alone\n"
+              "vantrelle-cli: E:\\clean: 1 reset, 0 already normal, 0 failed, 0 reserved folders "
+              "left alone\n");
     EXPECT_EQ(volume.Attributes("E:\\clean\\hidden"), files::kNormal);
 
     volume.FailOn(testing::Op::DirStart, "E:\\gone", 2, kNoSuchFolder, "Not there.");

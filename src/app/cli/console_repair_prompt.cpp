@@ -131,10 +131,7 @@ void ConsoleRepairPrompt::ClearProgress() {
 
 void ConsoleRepairPrompt::Summarize() {
     ClearProgress();
-    // Standard error that is no terminal is read by scripts and logs for the failures:
-    // the counts go there only when asked for.
-    const bool wanted = verbosity_ == Verbosity::Verbose || progress_width_ > 0;
-    if (!wanted || no_folder_) {
+    if (verbosity_ == Verbosity::Quiet || no_folder_) {
         return;
     }
     console_ << "vantrelle-cli: " << OneLineForTerminal(top_, utf8_) << ": " << counts_.reset

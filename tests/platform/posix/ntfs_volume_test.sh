@@ -86,7 +86,7 @@ populate() {
 fresh_volume
 populate
 before="$(fingerprint "$mnt")"
-out="$("$cli" --on-error=stop "$mnt/" 2>"$work/err")"
+out="$("$cli" -q --on-error=stop "$mnt/" 2>"$work/err")"
 check "normal mode exit status" 0 $?
 check "normal mode outcome" "$SUCCESS_TEXT" "$out"
 check "normal mode prompts" "" "$(cat "$work/err")"
@@ -107,7 +107,7 @@ check "names and contents unchanged (normal)" "$before" "$(fingerprint "$mnt")"
 fresh_volume
 populate
 before="$(fingerprint "$mnt")"
-out="$("$cli" --recursive --on-error=stop "$mnt/" 2>"$work/err")"
+out="$("$cli" -q --recursive --on-error=stop "$mnt/" 2>"$work/err")"
 check "recursive exit status" 0 $?
 check "recursive outcome" "$SUCCESS_TEXT" "$out"
 check "recursive prompts" "" "$(cat "$work/err")"
@@ -138,7 +138,7 @@ check "show_sys_files lists the metadata" yes "$([[ -e "$mnt/\$Boot" ]] && echo 
 metadata_before="$(metadata_of)"
 echo user >"$mnt/\$user.txt"
 set_attr 0x00000022 "$mnt/\$user.txt"
-out="$("$cli" --recursive --on-error=stop "$mnt/" 2>"$work/err")"
+out="$("$cli" -q --recursive --on-error=stop "$mnt/" 2>"$work/err")"
 check "metadata: exit status" 0 $?
 check "metadata: prompts" "" "$(cat "$work/err")"
 check "metadata: left alone" "$metadata_before" "$(metadata_of)"
@@ -161,7 +161,7 @@ if mount -t tmpfs -o mode=755 vantrelle-outer "$outer"; then
     echo inner >"$outer/stick/inner.txt"
     set_attr 0x00000022 "$outer/stick/inner.txt"
     set_attr 0x00000012 "$outer/stick"
-    out="$("$cli" --recursive --on-error=stop "$outer" 2>"$work/err")"
+    out="$("$cli" -q --recursive --on-error=stop "$outer" 2>"$work/err")"
     check "nested volumes: exit status" 0 $?
     check "nested volumes: prompts" "" "$(cat "$work/err")"
     check "nested volumes: the outer entry" 0x0 \
@@ -189,7 +189,7 @@ perl -0777 -pi -e 's/d\x00u\x00p\x00B\x00/d\x00u\x00p\x00A\x00/g' "$image"
 ntfs-3g "$image" "$mnt" && mounts+=("$mnt")
 check "crafted volume: the index lists dupA twice" "dupA dupA" "$(ls "$mnt" | xargs)"
 for mode in "" --recursive; do
-    out="$("$cli" $mode --on-error=continue "$mnt/" 2>"$work/err")"
+    out="$("$cli" -q $mode --on-error=continue "$mnt/" 2>"$work/err")"
     check "two entries under one name${mode:+ ($mode)}: exit status" 1 $?
     check "two entries under one name${mode:+ ($mode)}: outcome" "$ERRORS_TEXT" "$out"
     check_contains "two entries under one name${mode:+ ($mode)}: why" \
@@ -227,7 +227,7 @@ for mode in "" --recursive; do
     ntfs-3g "$image" "$mnt" && mounts+=("$mnt")
     check "encrypted file: ntfs-3g refuses to open it" refused \
         "$(cat "$mnt/aaa-encrypted" >/dev/null 2>&1 || echo refused)"
-    out="$("$cli" $mode --on-error=continue "$mnt/" 2>"$work/err")"
+    out="$("$cli" -q $mode --on-error=continue "$mnt/" 2>"$work/err")"
     check "encrypted file first${mode:+ ($mode)}: exit status" 0 $?
     check "encrypted file first${mode:+ ($mode)}: prompts" "" "$(cat "$work/err")"
     check "encrypted file first${mode:+ ($mode)}: reset" 0x00 "$(dos_of "$mnt/aaa-encrypted")"
