@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "platform/ui/win32/native.h"
+#include "platform/ui/win32/test_access.h"
 #include "platform/ui/win32/wide_text.h"
 
 namespace vantrelle::ui {
