@@ -30,7 +30,7 @@ if(VANTRELLE_GUI)
   # The program installs the 256-pixel art itself; the smaller sizes are scaled from it
   # here rather than kept as copies that could drift from the art.
   find_program(VANTRELLE_CONVERT convert REQUIRED)
-  set(_icon ${PROJECT_SOURCE_DIR}/src/windows/art/icon.png)
+  set(_icon ${PROJECT_SOURCE_DIR}/src/app/resources/art/icon.png)
   foreach(_size 16 22 24 32 48 64 128)
     set(_png ${_out}/icons/${_size}x${_size}/vantrelle.png)
     add_custom_command(OUTPUT ${_png}

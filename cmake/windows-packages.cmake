@@ -86,9 +86,9 @@ find_program(VANTRELLE_CONVERT convert)
 if(VANTRELLE_MAKENSIS AND VANTRELLE_CONVERT)
   set(_icon ${_out}/vantrelle.ico)
   add_custom_command(OUTPUT ${_icon}
-    COMMAND ${VANTRELLE_CONVERT} ${PROJECT_SOURCE_DIR}/src/windows/art/icon.png
+    COMMAND ${VANTRELLE_CONVERT} ${PROJECT_SOURCE_DIR}/src/app/resources/art/icon.png
             -define icon:auto-resize=256,48,32,16 ${_icon}
-    DEPENDS ${PROJECT_SOURCE_DIR}/src/windows/art/icon.png
+    DEPENDS ${PROJECT_SOURCE_DIR}/src/app/resources/art/icon.png
     VERBATIM)
   add_custom_command(OUTPUT ${VANTRELLE_WIN64_SETUP}
     COMMAND ${VANTRELLE_MAKENSIS} -V2 -WX -DVERSION=${PROJECT_VERSION} -DSTAGE=${_stage}

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Draws the window icon and the picture the welcome window shows for Farsi, with
-# ImageMagick, into src/windows/art/. The results are committed; run this only to
+# ImageMagick, into src/app/resources/art/. The results are committed; run this only to
 # change them.
 set -euo pipefail
 
-art="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/src/windows/art"
+art="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/src/app/resources/art"
 mkdir -p "$art"
 
 # The icon: a USB stick on a blue tile, with a green tick for the files made visible.

@@ -9,6 +9,8 @@ namespace {
 
 constexpr ui::Color kBlue{0, 0, 255};
 constexpr ui::Color kDarkBlue{0, 0, 64};
+// The program carries it as src/app/resources/art/farsi.gif.
+constexpr char kFarsiPicture[] = "farsi";
 
 ui::WindowStyle Form1Style() {
     return {.name = "Form1",
@@ -30,7 +32,7 @@ Form1::Form1(Forms& forms)
       Option2(*this, "Option2", {6240, 480, 255, 495}),
       Label5(*this, "Label5", {6480, 600, 615, 255}),
       Label3(*this, "Label3", {120, 1080, 6975, 975}),
-      Image1(*this, "Image1", {120, 2160, 7035, 2340}, ui::kFarsiPicture),
+      Image1(*this, "Image1", {120, 2160, 7035, 2340}, kFarsiPicture),
       Label4(*this, "Label4", {240, 4680, 3135, 855}),
       Command2(*this, "Command2", {5760, 4680, 1215, 375}),
       Command1(*this, "Command1", {5760, 5160, 1215, 375}),

@@ -10,10 +10,8 @@
 
 namespace vantrelle::ui {
 
-// The pictures the program carries (src/windows/art/<name>.gif); each toolkit builds
-// them into the program its own way.
-inline constexpr const char* kFarsiPicture = "farsi";
-
+// `picture` names one the program carries, as resources.h says; a missing one shows
+// nothing.
 class Image : public Control {
   public:
     Image(Window& window, std::string name, Rect at, const std::string& picture);

@@ -108,6 +108,21 @@ TEST_F(DirListTest, ANameThatIsNotUtf8IsOpenedByItsOwnBytes) {
     EXPECT_EQ(list.Path(), "E:\\caf\xe9");
 }
 
+#ifdef _WIN32
+// A path without a drive letter (a UNC path) has no drive root: its top is the leading
+// separator, and each folder below it can be opened.
+TEST_F(DirListTest, APathWithoutADriveLetterStartsAtItsLeadingSeparator) {
+    list.SetPath("\\\\server\\share\\");
+    EXPECT_EQ(list.Path(), "\\\\server\\share");
+    const std::vector<std::string> entries = driver::Entries(list);
+    ASSERT_GE(entries.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(entries.begin(), entries.begin() + 3),
+              (std::vector<std::string>{"\\", "  server", "    share"}));
+    ASSERT_TRUE(driver::Open(list, "\\\\server"));
+    EXPECT_EQ(list.Path(), "\\\\server");
+}
+#endif
+
 #ifndef _WIN32
 // The mount point that holds `path`, found by where the device number changes.
 std::string MountPointOf(std::filesystem::path path) {

@@ -8,11 +8,7 @@
 #include <cmath>
 
 #include "platform/ui/qt/native.h"
-
-// Resources of a static library are registered by hand, outside any namespace.
-static void InitPictures() {
-    Q_INIT_RESOURCE(pictures);
-}
+#include "platform/ui/resources.h"
 
 namespace vantrelle::ui::qt {
 
@@ -73,13 +69,11 @@ void InstallFonts() {
 }
 
 QPixmap Picture(const std::string& name) {
-    InitPictures();
-    return QPixmap(QStringLiteral(":/vantrelle/") + ToQt(name) + QStringLiteral(".gif"));
+    return QPixmap(QStringLiteral(VANTRELLE_QT_PICTURES) + ToQt(name) + QStringLiteral(".gif"));
 }
 
 QIcon ProgramIcon() {
-    InitPictures();
-    return QIcon(QStringLiteral(":/vantrelle/icon.png"));
+    return QIcon(QStringLiteral(VANTRELLE_QT_ICON));
 }
 
 }  // namespace vantrelle::ui::qt

@@ -8,6 +8,7 @@
 // clang-format on
 
 #include "platform/ui/win32/fonts.h"
+#include "platform/ui/win32/test_access.h"
 #include "platform/ui/win32/twips.h"
 #include "platform/ui/win32/wide_text.h"
 
@@ -61,6 +62,10 @@ HWND MakeChild(Window& window, const wchar_t* win32_class, DWORD style, DWORD ex
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor({})), FALSE);
     SetWindowSubclass(hwnd, &CountPaints, 1, 0);
     return hwnd;
+}
+
+int Paints(const Control& control) {
+    return control.native().paints;
 }
 
 Control* ControlOf(HWND hwnd) {

@@ -6,80 +6,20 @@
 
 #include <algorithm>
 
+#include "platform/ui/common/folder_listing.h"
 #include "platform/ui/win32/native.h"
+#include "platform/ui/win32/test_access.h"
 #include "platform/ui/win32/wide_text.h"
 
 namespace vantrelle::ui {
 
 namespace {
 
-constexpr char kSeparator = '\\';
 constexpr wchar_t kIndent[] = L"  ";
 
-bool IsDrive(const std::string& path) {
-    return path.size() == 2 && path[1] == ':' &&
-           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-}
-
-// "E:" is its root "E:\"; trailing separators after anything else go.
-std::string Normalized(const std::string& path) {
-    if (IsDrive(path)) {
-        return path + kSeparator;
-    }
-    std::string place = path;
-    const std::size_t root =
-        place.size() >= 3 && IsDrive(place.substr(0, 2)) && place[2] == kSeparator ? 3 : 1;
-    while (place.size() > root && place.back() == kSeparator) {
-        place.pop_back();
-    }
-    return place;
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-    return !folder.empty() && folder.back() == kSeparator ? folder + name
-                                                          : folder + kSeparator + name;
-}
-
-struct Listing {
-    std::vector<std::string> names;
-    std::optional<files::Error> error;  // why the listing stopped short
-};
-
-Listing SubFolders(files::FileSystem& fs, const std::string& path) {
-    Listing listing;
-    auto fso = fs.CreateFileSystemObject();
-    if (!fso) {
-        listing.error = fso.error();
-        return listing;
-    }
-    auto folder = fso.value()->GetFolder(path);
-    if (!folder) {
-        listing.error = folder.error();
-        return listing;
-    }
-    auto collection = folder.value()->SubFolders();
-    if (!collection) {
-        listing.error = collection.error();
-        return listing;
-    }
-    auto members = collection.value()->Enumerate();
-    if (!members) {
-        listing.error = members.error();
-        return listing;
-    }
-    for (;;) {
-        auto next = members.value()->Next();
-        if (!next) {
-            listing.error = next.error();  // the names read so far are still shown
-            return listing;
-        }
-        if (!next.value()) {
-            return listing;
-        }
-        if (auto name = next.value()->Name()) {
-            listing.names.push_back(name.value());
-        }
-    }
+// By name, letter case aside, as the system compares names.
+bool ShownBefore(const common::FolderEntry& a, const common::FolderEntry& b) {
+    return lstrcmpiW(win32::Widen(a.name).c_str(), win32::Widen(b.name).c_str()) < 0;
 }
 
 struct DirListNative : Control::Native {
@@ -127,33 +67,28 @@ struct DirListNative : Control::Native {
         listing_error.clear();
 
         // The root, then each folder on the way down to `path`.
-        const std::size_t root = path.size() >= 3 && path[1] == ':' ? 3 : 1;
-        Add(path.substr(0, root), 0, path.substr(0, root));
-        int depth = 0;
-        for (std::size_t start = root; start < path.size();) {
-            const std::size_t end = std::min(path.find(kSeparator, start), path.size());
-            if (end > start) {
-                Add(path.substr(start, end - start), ++depth, path.substr(0, end));
-            }
-            start = end + 1;
+        const char separator = fs.Separator();
+        std::string top = common::DriveLetterRoot(path, separator);
+        if (top.empty()) {
+            top = path.substr(0, 1);
+        }
+        const std::vector<common::FolderEntry> chain = common::FoldersDownTo(top, path, separator);
+        for (std::size_t depth = 0; depth < chain.size(); ++depth) {
+            Add(chain[depth].name, static_cast<int>(depth), chain[depth].path);
         }
         const int current = static_cast<int>(paths.size()) - 1;
 
-        auto [names, error] = SubFolders(fs, path);
-        std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-            return lstrcmpiW(win32::Widen(a).c_str(), win32::Widen(b).c_str()) < 0;
-        });
-        for (const std::string& name : names) {
-            sub_folders.push_back(Join(path, name));
-            Add(name, depth + 1, sub_folders.back());
+        common::SubFolderListing listing = common::ListSubFolders(fs, path);
+        std::sort(listing.folders.begin(), listing.folders.end(), ShownBefore);
+        for (const common::FolderEntry& folder : listing.folders) {
+            sub_folders.push_back(folder.path);
+            Add(folder.name, current + 1, folder.path);
         }
-        if (error) {
+        if (!listing.error.empty()) {
             // A drive without a medium, or a folder that is gone: the list says so and
             // stays usable; the root and the folders above can still be opened.
-            listing_error = !error->description.empty() ? error->description
-                                                        : "This folder cannot be read (error " +
-                                                              std::to_string(error->number) + ").";
-            Add(listing_error, depth + 1, {});
+            listing_error = listing.error;
+            Add(listing_error, current + 1, {});
         }
         SendMessageW(hwnd, LB_SETCURSEL, current, 0);
         SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
@@ -175,7 +110,8 @@ DirListNative& Of(const DirListBox& list) {
 
 int win32::DirEntryIndex(const DirListBox& list, const std::string& path) {
     const auto& paths = Of(list).paths;
-    const auto found = std::find(paths.begin(), paths.end(), Normalized(path));
+    const auto found =
+        std::find(paths.begin(), paths.end(), common::FolderPlace(path, Of(list).fs.Separator()));
     return found != paths.end() && !path.empty() ? static_cast<int>(found - paths.begin()) : -1;
 }
 
@@ -188,7 +124,7 @@ const std::string& DirListBox::Path() const {
 
 void DirListBox::SetPath(const std::string& path) {
     DirListNative& native = Of(*this);
-    const std::string place = Normalized(path);
+    const std::string place = common::FolderPlace(path, native.fs.Separator());
     if (place == native.path) {
         return;
     }

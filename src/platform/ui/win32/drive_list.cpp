@@ -8,6 +8,7 @@
 
 #include "platform/ui/common/drive_selection.h"
 #include "platform/ui/win32/native.h"
+#include "platform/ui/win32/test_access.h"
 #include "platform/ui/win32/twips.h"
 #include "platform/ui/win32/wide_text.h"
 
@@ -80,6 +81,13 @@ struct DriveListNative : Control::Native {
         }
     }
 
+    int IndexOf(const std::string& drive) const {
+        const auto found = std::find_if(drives.begin(), drives.end(), [&](const DriveEntry& entry) {
+            return SameDrive(entry.drive, drive);
+        });
+        return found != drives.end() ? static_cast<int>(found - drives.begin()) : -1;
+    }
+
     DriveListBox::Source source;
     std::vector<DriveEntry> drives;
     int selected = -1;
@@ -101,11 +109,7 @@ std::wstring VolumeLabel(const std::wstring& root) {
 }  // namespace
 
 int win32::DriveIndex(const DriveListBox& list, const std::string& drive) {
-    const auto& drives = Of(list).drives;
-    const auto found = std::find_if(drives.begin(), drives.end(), [&](const DriveEntry& entry) {
-        return SameDrive(entry.drive, drive);
-    });
-    return found != drives.end() ? static_cast<int>(found - drives.begin()) : -1;
+    return Of(list).IndexOf(drive);
 }
 
 std::vector<DriveEntry> MountedDrives() {
@@ -163,7 +167,7 @@ std::string DriveListBox::Drive() const {
 }
 
 void DriveListBox::SetDrive(const std::string& drive) {
-    if (const int index = win32::DriveIndex(*this, drive); index >= 0) {
+    if (const int index = Of(*this).IndexOf(drive); index >= 0) {
         Of(*this).Select(index);
     }
 }

@@ -2,24 +2,18 @@
 
 #include "platform/ui/image.h"
 
-#include <string_view>
-
 #include "platform/ui/win32/native.h"
 #include "platform/ui/win32/picture.h"
-#include "resource_ids.h"
+#include "platform/ui/win32/wide_text.h"
 
 namespace vantrelle::ui {
 
 namespace {
 
-int ResourceOf(std::string_view picture) {
-    return picture == kFarsiPicture ? VANTRELLE_FARSI_PICTURE : 0;
-}
-
 struct ImageNative : Control::Native {
     ImageNative(Window& window, const Rect& at, const std::string& picture) {
         hwnd = win32::MakeChild(window, L"STATIC", SS_BITMAP, 0, at);
-        bitmap = win32::LoadPictureResource(win32::Module(), ResourceOf(picture));
+        bitmap = win32::LoadPictureResource(win32::Module(), win32::Widen(picture));
         if (bitmap != nullptr) {
             SendMessageW(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
         }

@@ -12,6 +12,7 @@
 #include "platform/ui/win32/bidi_runs.h"
 #include "platform/ui/win32/native.h"
 #include "platform/ui/win32/shaped_line.h"
+#include "platform/ui/win32/test_access.h"
 // After windows.h, which native.h brings.
 #include <commctrl.h>
 

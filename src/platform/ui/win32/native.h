@@ -1,7 +1,7 @@
 #pragma once
 
 // What the Win32 implementation keeps behind the contract's objects, shared by its
-// files and by its test driver.
+// files and by its test driver (which reads more through test_access.h).
 
 #include <windows.h>
 
@@ -11,9 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/dir_list.h"
-#include "platform/ui/drive_list.h"
-#include "platform/ui/label.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/program.h"
 #include "platform/ui/types.h"
@@ -54,7 +51,7 @@ struct Control::Native {
     Control* owner = nullptr;
     Font font;  // as asked for; an empty family is the default font
     bool right_to_left = false;
-    int paints = 0;  // how often the control has been painted, for the tests
+    int paints = 0;  // how often the control has been painted
 
     // A WM_COMMAND notification from the control.
     virtual void Notified(WORD /*code*/) {}
@@ -104,13 +101,6 @@ void ApplyBoxSide(Control::Native& native);
 // second line: one line high, a wrapped caption would show neither line whole.
 void ApplyBoxLines(Control::Native& native);
 HINSTANCE Module();
-
-// For the test driver, which acts on a list as the user would: the entry that stands for
-// `drive` or `path`, or -1.
-int DriveIndex(const DriveListBox& list, const std::string& drive);
-int DirEntryIndex(const DirListBox& list, const std::string& path);
-// The lines a label paints, each as it is drawn.
-std::vector<std::string> ShownLines(const Label& label);
 
 }  // namespace win32
 }  // namespace vantrelle::ui

@@ -7,8 +7,8 @@
 
 namespace vantrelle::ui::win32 {
 
-HBITMAP LoadPictureResource(HINSTANCE module, int id) {
-    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RT_RCDATA
+HBITMAP LoadPictureResource(HINSTANCE module, const std::wstring& name) {
+    HRSRC found = FindResourceW(module, name.c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
     if (found == nullptr) {
         return nullptr;
     }

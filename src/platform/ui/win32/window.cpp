@@ -9,9 +9,9 @@
 #include <dbt.h>
 // clang-format on
 
+#include "platform/ui/resources.h"
 #include "platform/ui/win32/twips.h"
 #include "platform/ui/win32/wide_text.h"
-#include "resource_ids.h"
 
 namespace vantrelle::ui {
 

@@ -6,7 +6,6 @@
 #include "platform/ui/win32/picture.h"
 #include "platform/ui/win32/twips.h"
 #include "platform/ui/win32/wide_text.h"
-#include "resource_ids.h"
 
 namespace vantrelle::ui::win32 {
 namespace {
@@ -53,14 +52,14 @@ TEST(Fonts, SizesWeightsAndCharacterSetsAsTheWindowsAskForThem) {
 
 TEST(Picture, TheFarsiPictureIsDecodedFromTheResourcesAtItsOwnSize) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    HBITMAP bitmap = LoadPictureResource(GetModuleHandleW(nullptr), VANTRELLE_FARSI_PICTURE);
+    HBITMAP bitmap = LoadPictureResource(GetModuleHandleW(nullptr), L"farsi");
     ASSERT_NE(bitmap, nullptr);
     BITMAP info{};
     GetObjectW(bitmap, sizeof info, &info);
     EXPECT_EQ(info.bmWidth, 469);
     EXPECT_EQ(info.bmHeight, 156);
     DeleteObject(bitmap);
-    EXPECT_EQ(LoadPictureResource(GetModuleHandleW(nullptr), 999), nullptr);
+    EXPECT_EQ(LoadPictureResource(GetModuleHandleW(nullptr), L"missing"), nullptr);
     CoUninitialize();
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/ui/win32/native.h"
 #include "platform/ui/win32/shaped_line.h"
+#include "platform/ui/win32/test_access.h"
 #include "platform/ui/win32/wide_text.h"
 // After windows.h, which native.h brings.
 #include <oleacc.h>
@@ -430,7 +431,7 @@ std::vector<std::string> Entries(const DirListBox& list) {
 }
 
 int Paints(const Label& label) {
-    return label.native().paints;
+    return win32::Paints(label);
 }
 
 std::vector<std::string> ShownLines(const Label& label) {
