@@ -3,7 +3,9 @@
 # 100,000 entries (1,000 folders of 100 files) on tmpfs, each hidden and system in
 # user.DOSATTRIB; the two run in turn in each round, in alternating order, on a tree
 # hidden afresh before every run. Prints each median and the median of the paired
-# ratios, then the peak memory of normal mode on a flat folder of 1,000 and 100,000, and
+# ratios; then --list against a repair of the same tree once clean, and the repair with
+# its progress line on a terminal against one whose standard error is none; then the
+# peak memory of normal mode on a flat folder of 1,000 and 100,000, and
 # how far the recursive walk of a chain 2,000 folders deep raises the peak memory above
 # the program's start (bench/deep_walk.cpp; also the Windows build under Wine when
 # build-win/ holds it), and, when build-win/ holds vantrelle-cli.exe and Wine is installed,
@@ -57,10 +59,11 @@ to_ms() { awk -v t="$1" 'BEGIN { split(t, p, "m"); sub("s", "", p[2]); printf "%
 # Runs a command on a freshly hidden tree and prints its wall time and its CPU time
 # (user and system, as the shell counts its children) in milliseconds.
 floor_kind=()
+# With keep_tree set, the tree is taken as it is.
 timed() {
     local tree="$1"
     shift
-    "$floor" "${floor_kind[@]}" hide "$tree"
+    [[ -n "${keep_tree:-}" ]] || "$floor" "${floor_kind[@]}" hide "$tree"
     sync
     (
         start="$(now)"
@@ -74,14 +77,15 @@ timed() {
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # Prints the medians of wall and CPU time of both programs and of their paired ratios,
-# from rows "CLI-WALL CLI-CPU FLOOR-WALL FLOOR-CPU".
+# from rows "CLI-WALL CLI-CPU FLOOR-WALL FLOOR-CPU"; `first` and `second` name the two
+# (vantrelle-cli and the floor unless set).
 summarize() {
     local title="$1" column
     shift
     column() { printf '%s\n' "${@:2}" | awk -v c="$1" '{ print $c }' | median; }
     ratio() { printf '%s\n' "${@:3}" | awk -v a="$1" -v b="$2" '{ printf "%.3f\n", $a / ($b > 0 ? $b : 1) }' | median; }
-    echo "$title: vantrelle-cli median $(column 1 "$@") ms wall, $(column 2 "$@") ms CPU;" \
-        "floor median $(column 3 "$@") ms wall, $(column 4 "$@") ms CPU;" \
+    echo "$title: ${first:-vantrelle-cli} median $(column 1 "$@") ms wall, $(column 2 "$@") ms CPU;" \
+        "${second:-floor} median $(column 3 "$@") ms wall, $(column 4 "$@") ms CPU;" \
         "ratio (median of pairs) $(ratio 1 3 "$@") wall, $(ratio 2 4 "$@") CPU"
 }
 
@@ -96,11 +100,11 @@ for floor_mode in replace read-write; do
     local rows=()
     for ((round = 1; round <= rounds; round++)); do
         if ((round % 2)); then
-            c="$(timed "$tree" "$cli" --recursive --on-error=continue "$tree")"
+            c="$(timed "$tree" "$cli" -q --recursive --on-error=continue "$tree")"
             f="$(timed "$tree" "$floor" "${floor_kind[@]}" "$floor_mode" "$tree")"
         else
             f="$(timed "$tree" "$floor" "${floor_kind[@]}" "$floor_mode" "$tree")"
-            c="$(timed "$tree" "$cli" --recursive --on-error=continue "$tree")"
+            c="$(timed "$tree" "$cli" -q --recursive --on-error=continue "$tree")"
         fi
         rows+=("$c $f")  # cli wall, cli CPU, floor wall, floor CPU
     done
@@ -109,11 +113,46 @@ done
 }
 compare "$tree"
 
+# Runs the commands A and B in turn, in alternating order, on the tree as `keep_tree`
+# leaves it, and summarizes them as `first` and `second`.
+pair() {
+    local title="$1" a="$2" b="$3" rows=() round c f
+    for ((round = 1; round <= rounds; round++)); do
+        if ((round % 2)); then
+            c="$(timed "$tree" "$a")"
+            f="$(timed "$tree" "$b")"
+        else
+            f="$(timed "$tree" "$b")"
+            c="$(timed "$tree" "$a")"
+        fi
+        rows+=("$c $f")
+    done
+    summarize "$title" "${rows[@]}"
+}
+list_clean() { "$cli" -q --list --recursive "$tree"; }
+repair_clean() { "$cli" -q --recursive "$tree"; }
+# Both under script, so that its own start counts alike; only one has standard error on
+# script's terminal.
+on_terminal() { script -qec "$(printf '%q ' "$cli" --recursive "$tree")" /dev/null </dev/null; }
+off_terminal() {
+    script -qec "$(printf '%q ' "$cli" --recursive "$tree") 2>/dev/null" /dev/null </dev/null
+}
+
+# --list walks as the repair does and reads what it would change: over a clean tree it
+# does what the repair of that tree does.
+repair_clean >/dev/null
+keep_tree=yes first="--list" second="repair" \
+    pair "--list against a repair, both of the clean tree, $rounds paired rounds" \
+    list_clean repair_clean
+first="progress" second="no terminal" \
+    pair "progress line on a terminal against none, hidden tree, $rounds paired rounds" \
+    on_terminal off_terminal
+
 for entries in 1000 100000; do
     flat="$work/flat$entries"
     mkdir "$flat"
     "$floor" populate "$flat" 0 "$entries"
-    peak="$( { /usr/bin/time -f '%M' "$cli" --on-error=continue "$flat" >/dev/null; } 2>&1 | tail -1)"
+    peak="$( { /usr/bin/time -f '%M' "$cli" -q --on-error=continue "$flat" >/dev/null; } 2>&1 | tail -1)"
     echo "normal mode, flat folder of $entries entries: peak memory ${peak} KiB"
     rm -rf "$flat"
 done
@@ -163,11 +202,11 @@ timed() {
 for form in replace read-write; do
     for ((round = 1; round <= $rounds; round++)); do
         if ((round % 2)); then
-            c=\$(timed "$cli" --recursive --on-error=continue "$mnt")
+            c=\$(timed "$cli" -q --recursive --on-error=continue "$mnt")
             f=\$(timed "$floor" $kind \$form "$mnt")
         else
             f=\$(timed "$floor" $kind \$form "$mnt")
-            c=\$(timed "$cli" --recursive --on-error=continue "$mnt")
+            c=\$(timed "$cli" -q --recursive --on-error=continue "$mnt")
         fi
         echo "\$form \$c \$f" >>"$times"
     done
@@ -239,7 +278,7 @@ if [[ -n "$offline" ]]; then
         sync
         local start end
         start="$(now)"
-        "$cli" --recursive --on-error=continue "$image" >/dev/null
+        "$cli" -q --recursive --on-error=continue "$image" >/dev/null
         end="$(now)"
         echo $(((end - start) / 1000000))
     }

@@ -70,17 +70,17 @@ PY
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # One run of each before measuring, so that neither pays for loading Wine's files.
-timed "$cli" --recursive --on-error=continue "$tree_win" >/dev/null
+timed "$cli" -q --recursive --on-error=continue "$tree_win" >/dev/null
 timed "$floor_win32" "$tree_win" >/dev/null
 
 rows=()  # per round: cli wall, cli processor, floor wall, floor processor
 for ((round = 1; round <= rounds; round++)); do
     if ((round % 2)); then
-        c="$(timed "$cli" --recursive --on-error=continue "$tree_win")"
+        c="$(timed "$cli" -q --recursive --on-error=continue "$tree_win")"
         f="$(timed "$floor_win32" "$tree_win")"
     else
         f="$(timed "$floor_win32" "$tree_win")"
-        c="$(timed "$cli" --recursive --on-error=continue "$tree_win")"
+        c="$(timed "$cli" -q --recursive --on-error=continue "$tree_win")"
     fi
     rows+=("$c $f")
 done
