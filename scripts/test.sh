@@ -48,11 +48,12 @@ run_logged() {
     fi
 }
 
+# Configures the preset of CMakePresets.json that builds in DIR, with every warning an
+# error, builds it and runs its tests.
 build_and_test() {
     local dir="$1"
-    shift
     mkdir -p "$root/$dir"
-    if ! cmake -S "$root" -B "$root/$dir" -G Ninja -DBUILD_TESTING=ON "$@" >"$root/$dir/configure.log" 2>&1; then
+    if ! cmake --preset "$dir" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >"$root/$dir/configure.log" 2>&1; then
         cat "$root/$dir/configure.log"
         echo "test: configuring $dir failed"
         failed=$((failed + 1))
@@ -69,15 +70,12 @@ build_and_test() {
 }
 
 echo "== build/: program and tests"
-build_and_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build_and_test build
 
 echo "== build-asan/: without Qt, under AddressSanitizer and UndefinedBehaviorSanitizer"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-build_and_test build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTRELLE_GUI=OFF \
-    -DCMAKE_CXX_FLAGS="-O1 $sanitize" -DCMAKE_EXE_LINKER_FLAGS="$sanitize" \
-    -DVANTRELLE_SANITIZED=ON
+build_and_test build-asan
 unset ASAN_OPTIONS UBSAN_OPTIONS
 
 for stage in "$root"/scripts/test.d/*.sh; do

@@ -25,8 +25,8 @@ fail_now() {
 }
 
 echo "-- cross build in build-win/"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >"$work/configure.log" 2>&1 ||
+cmake -S "$root" --preset build-win -B "$build" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+    >"$work/configure.log" 2>&1 ||
     { cat "$work/configure.log"; fail_now "configuring build-win failed"; }
 cmake --build "$build" -j "$jobs" || fail_now "building build-win failed"
 cli="$build/vantrelle-cli.exe"
