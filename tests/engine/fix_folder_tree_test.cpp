@@ -227,7 +227,7 @@ TEST_P(FailureTable, StopReturnsTheErrorAtOnce) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFailingStep, FailureTable, ::testing::ValuesIn(kRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // ---- Failures in context -----------------------------------------------------------
 

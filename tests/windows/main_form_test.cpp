@@ -146,8 +146,8 @@ TEST_F(MainFormTest, FarsiLayoutIsMirroredWithTahomaAndRightToLeftReading) {
 
 TEST_F(MainFormTest, TheCheckBoxesOfTheFarsiWindowHaveTheirBoxOnTheRight) {
     MainForm* form = Open(Language::Farsi);
-    for (const ui::Control* box : {&form->Check1, &form->Check2}) {
-        EXPECT_GT(driver::BoxOf(*box).left, driver::Geometry(*box).width / 2) << box->Name();
+    for (const ui::Control* check : {&form->Check1, &form->Check2}) {
+        EXPECT_GT(driver::BoxOf(*check).left, driver::Geometry(*check).width / 2) << check->Name();
     }
 }
 

@@ -45,7 +45,7 @@ struct Window::Native {
 };
 
 struct Control::Native {
-    explicit Native(QWidget* widget) : widget(widget) {}
+    explicit Native(QWidget* shown) : widget(shown) {}
     ~Native() { delete widget.data(); }
     QPointer<QWidget> widget;
     std::string caption;

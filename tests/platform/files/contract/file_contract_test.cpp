@@ -181,7 +181,7 @@ TEST_P(FileContractTest, ASubFolderReplacedSinceItWasListedIsNotOpened) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Volumes, FileContractTest, ::testing::ValuesIn(VolumesUnderTest()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& volume) { return volume.param.name; });
 
 }  // namespace
 }  // namespace vantrelle::testing
