@@ -1,14 +1,13 @@
 // The colour and text of each verdict in both languages, and the whole road from the
 // bytes of a file to what the panel shows.
 
-#include "update/verdict_message.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "update/code_points.h"
 #include "update/site.h"
+#include "update/verdict_message.h"
 
 namespace vantrelle::update {
 namespace {
@@ -22,10 +21,11 @@ TEST(CurrentVersion, IsTheText1Dot0) {
 
 TEST(VerdictColours, AreBlueForResultsAndRedForErrorsInBothLanguages) {
     for (Language language : {Language::English, Language::Farsi}) {
-        EXPECT_EQ(VerdictMessage(UpToDate{}, language).colour, (Colour{0, 0, 255}));
-        EXPECT_EQ(VerdictMessage(NewerAvailable{"2.0", "x"}, language).colour, (Colour{0, 0, 255}));
-        EXPECT_EQ(VerdictMessage(Malformed{}, language).colour, (Colour{255, 0, 0}));
-        EXPECT_EQ(VerdictMessage(TransferFailed{}, language).colour, (Colour{255, 0, 0}));
+        EXPECT_EQ(VerdictMessage(UpToDate{}, language).color, (ui::Color{0, 0, 255}));
+        EXPECT_EQ(VerdictMessage(NewerAvailable{"2.0", "x"}, language).color,
+                  (ui::Color{0, 0, 255}));
+        EXPECT_EQ(VerdictMessage(Malformed{}, language).color, (ui::Color{255, 0, 0}));
+        EXPECT_EQ(VerdictMessage(TransferFailed{}, language).color, (ui::Color{255, 0, 0}));
     }
 }
 
@@ -93,7 +93,7 @@ TEST(FileToMessage, EmptyDownloadShowsTheCommunicationErrorNotTheDataError) {
 
 TEST(FileToMessage, NewVersionWithEmptyLocationEndsWithTheLeadIn) {
     const Message english = VerdictMessage(JudgeUpdateFile("UpdateOK;2.0;"), Language::English);
-    EXPECT_EQ(english.colour, kResultBlue);
+    EXPECT_EQ(english.color, kResultBlue);
     EXPECT_TRUE(english.text.ends_with("\r\nTo download update go to: ")) << english.text;
 
     const Message farsi = VerdictMessage(JudgeUpdateFile("UpdateOK;2.0;"), Language::Farsi);
@@ -107,7 +107,7 @@ TEST(FileToMessage, UpToDateFileShowsTheBlueUpToDateText) {
 
 TEST(FileToMessage, MalformedFileShowsTheRedDataErrorNamingTheSite) {
     const Message message = VerdictMessage(JudgeUpdateFile("updateok;1.0;x"), Language::English);
-    EXPECT_EQ(message.colour, kErrorRed);
+    EXPECT_EQ(message.color, kErrorRed);
     EXPECT_NE(message.text.find("Please check if " + kHost + " is opening"), std::string::npos);
 }
 

@@ -157,8 +157,8 @@ TEST_F(MainFormTest, OpensOnTheFirstRemovableDriveAndStartRepairsItAsReported) {
     volume.AddFile("E:\\hidden\\deep.txt", kHidden);
     MainForm* form = Open(Language::English);
     EXPECT_EQ(form->TargetPath(), "E:");
-    EXPECT_EQ(form->Check1.Value(), 0);
-    EXPECT_EQ(form->Check2.Value(), 0);
+    EXPECT_EQ(form->Check1.Value(), ui::vbUnchecked);
+    EXPECT_EQ(form->Check2.Value(), ui::vbUnchecked);
     EXPECT_FALSE(form->Dir1.Visible());
     EXPECT_FALSE(form->Label2.Visible());
     EXPECT_FALSE(form->Label3.Visible());
@@ -203,7 +203,7 @@ TEST_F(MainFormTest, EveryCaptionFitsItsControlInBothLanguagesAlsoDuringTheRepai
     for (Language language : {Language::English, Language::Farsi}) {
         SCOPED_TRACE(language == Language::English ? "English" : "Farsi");
         MainForm* form = Open(language);
-        form->Check1.SetValue(1);  // shows the path
+        form->Check1.SetValue(ui::vbChecked);  // shows the path
         EXPECT_EQ(driver::ClippedCaptions(*form), std::vector<std::string>());
 
         std::vector<std::string> clipped_during_repair;
@@ -242,15 +242,15 @@ TEST_F(MainFormTest, RecursiveWarningAnsweredNoClearsTheBoxAfterExactlyOneWarnin
     MainForm* form = Open(Language::English);
     box.script.Then(vbNo);
     driver::Click(form->Check2);
-    EXPECT_EQ(form->Check2.Value(), 0);
+    EXPECT_EQ(form->Check2.Value(), ui::vbUnchecked);
     EXPECT_EQ(box.script.shown(),
               (std::vector<ShownBox>{{kEnglishWarning, kWarningStyle, "Warning"}}));
 
     // Checking again after a No warns again; clearing never does.
     box.script.Then(vbYes);
-    form->Check2.SetValue(1);
-    EXPECT_EQ(form->Check2.Value(), 1);
-    form->Check2.SetValue(0);
+    form->Check2.SetValue(ui::vbChecked);
+    EXPECT_EQ(form->Check2.Value(), ui::vbChecked);
+    form->Check2.SetValue(ui::vbUnchecked);
     EXPECT_EQ(box.script.shown().size(), 2u);
 }
 
@@ -259,8 +259,8 @@ TEST_F(MainFormTest, RecursiveWarningAnsweredYesKeepsTheBoxAndStartWalksTheTree)
     volume.AddFile("E:\\hidden\\deep.txt", kHidden | kSystem);
     MainForm* form = Open(Language::English);
     box.script.Then(vbYes);
-    form->Check2.SetValue(1);
-    EXPECT_EQ(form->Check2.Value(), 1);
+    form->Check2.SetValue(ui::vbChecked);
+    EXPECT_EQ(form->Check2.Value(), ui::vbChecked);
     ASSERT_EQ(box.script.shown().size(), 1u);
 
     box.script.Then(vbOK);
@@ -275,7 +275,7 @@ TEST_F(MainFormTest, SpecialPathFollowsTheOpenedFolderAndADriveChangeResetsItToT
     volume.AddFile("E:\\DCIM\\100CANON\\img.jpg", kHidden);
     MainForm* form = Open(Language::English);
 
-    form->Check1.SetValue(1);
+    form->Check1.SetValue(ui::vbChecked);
     EXPECT_TRUE(form->Dir1.Visible());
     EXPECT_TRUE(form->Label2.Visible());
     // The folder list moved from where it began to the drive's root.
@@ -301,7 +301,7 @@ TEST_F(MainFormTest, SpecialPathFollowsTheOpenedFolderAndADriveChangeResetsItToT
     EXPECT_EQ(form->Label2.Caption(), "Path: \r\nF:");
     EXPECT_TRUE(form->Dir1.Visible());
 
-    form->Check1.SetValue(0);
+    form->Check1.SetValue(ui::vbUnchecked);
     EXPECT_EQ(form->TargetPath(), "F:");
     EXPECT_FALSE(form->Dir1.Visible());
     EXPECT_FALSE(form->Label2.Visible());
@@ -310,14 +310,14 @@ TEST_F(MainFormTest, SpecialPathFollowsTheOpenedFolderAndADriveChangeResetsItToT
 
 TEST_F(MainFormTest, SpecialPathOffGoesBackToTheDriveAndOnAgainKeepsIt) {
     MainForm* form = Open(Language::English);
-    form->Check1.SetValue(1);
+    form->Check1.SetValue(ui::vbChecked);
     EXPECT_EQ(form->TargetPath(), "E:\\");
-    form->Check1.SetValue(0);
+    form->Check1.SetValue(ui::vbUnchecked);
     EXPECT_EQ(form->TargetPath(), "E:");
     EXPECT_EQ(form->Label2.Caption(), "Path: \r\nE:\\");
 
     // The folder list already shows the drive's place: nothing moves.
-    form->Check1.SetValue(1);
+    form->Check1.SetValue(ui::vbChecked);
     EXPECT_EQ(form->TargetPath(), "E:");
     EXPECT_EQ(form->Label2.Caption(), "Path: \r\nE:");
 }
@@ -336,7 +336,7 @@ TEST_F(MainFormTest, ADriveThatIsNotReadyLeavesTheWindowUsable) {
     volume.FailOn(Op::DirStart, "F:\\", 1, testing::kNotReady, "The device is not ready.",
                   MemoryVolume::kEveryTime);
     MainForm* form = Open(Language::English);
-    form->Check1.SetValue(1);
+    form->Check1.SetValue(ui::vbChecked);
     form->Drive1.SetDrive("F:");
     EXPECT_EQ(form->TargetPath(), "F:");
     EXPECT_EQ(form->Dir1.ListingError(), "The device is not ready.");
@@ -357,7 +357,7 @@ TEST_F(MainFormTest, ADriveThatIsNotReadyLeavesTheWindowUsable) {
 TEST_F(MainFormTest, FarsiBoxesUseFarsiTextsButTheOutcomeTitleStaysDone) {
     MainForm* form = Open(Language::Farsi);
     box.script.Then(vbYes).Then(vbOK);
-    form->Check2.SetValue(1);
+    form->Check2.SetValue(ui::vbChecked);
     driver::Click(form->Command1);
 
     const std::string warning = std::string(expected::kWarning1) + "\r\n" +
@@ -376,14 +376,14 @@ TEST_F(MainFormTest, FarsiBoxesUseFarsiTextsButTheOutcomeTitleStaysDone) {
     EXPECT_EQ(box.script.shown().back(),
               (ShownBox{std::string(expected::kErrors), kOutcomeStyle, "Done"}));
 
-    form->Check1.SetValue(1);
+    form->Check1.SetValue(ui::vbChecked);
     EXPECT_EQ(form->Label2.Caption(), std::string(expected::kPathPrefix) + kCrLf + "E:\\");
 }
 
 TEST_F(MainFormTest, AScreenReaderReadsEveryLabelInBothLanguages) {
     for (Language language : {Language::English, Language::Farsi}) {
         MainForm* form = Open(language);
-        form->Check1.SetValue(1);
+        form->Check1.SetValue(ui::vbChecked);
         std::vector<driver::Accessible> during_repair;
         box.on_box = [&](const std::string&) {
             during_repair.push_back(driver::AccessibleOf(form->Label3));
@@ -405,7 +405,7 @@ TEST_F(MainFormTest, TargetPathFollowsTheDriveListWhenTheStickGoesAndComesBack) 
                                            {"E:", "e: [STICK]", true}};
     forms->services().drives = [&] { return mounted; };
     MainForm* form = Open(Language::English);
-    form->Check1.SetValue(1);
+    form->Check1.SetValue(ui::vbChecked);
     ASSERT_EQ(form->TargetPath(), "E:\\") << "the folder list moved to the stick's root";
 
     mounted.pop_back();
@@ -446,7 +446,7 @@ TEST_F(MainFormTest, StartOnTheSystemDriveAsksFirstAndNoRepairsNothing) {
     EXPECT_FALSE(form->Label3.Visible());
 
     // The folder list at the drive's root names the same drive; Yes repairs it.
-    form->Check1.SetValue(1);
+    form->Check1.SetValue(ui::vbChecked);
     ASSERT_TRUE(driver::Open(form->Dir1, "C:\\Work"));
     ASSERT_TRUE(driver::Open(form->Dir1, "C:\\"));
     ASSERT_EQ(form->TargetPath(), "C:\\");
@@ -461,7 +461,7 @@ TEST_F(MainFormTest, StartOnTheSystemDriveAsksFirstAndNoRepairsNothing) {
     ASSERT_TRUE(driver::Open(form->Dir1, "C:\\Work"));
     box.script.Then(vbOK);
     driver::Click(form->Command1);
-    form->Check1.SetValue(0);
+    form->Check1.SetValue(ui::vbUnchecked);
     form->Drive1.SetDrive("E:");
     box.script.Then(vbOK);
     driver::Click(form->Command1);
