@@ -10,9 +10,8 @@
 #include <vector>
 
 #include "platform/ui/driver.h"
+#include "support/expected_texts.h"
 #include "support/loopback_http_server.h"
-#include "update/code_points.h"
-#include "update/window/test_texts.h"
 
 namespace vantrelle::update {
 namespace {
@@ -107,13 +106,13 @@ TEST_F(WindowTest, FarsiWindowMirrorsTheEnglishOne) {
     UpdateWindow* window = windows.Open(Language::Farsi);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->Name(), "faUpdateor");
-    EXPECT_EQ(window->Caption(), Farsi("bh rwz rsAny"));
+    EXPECT_EQ(window->Caption(), expected::kFarsiUpdateCaption);
     EXPECT_FALSE(driver::MenuBarRightToLeft(*window)) << "the title reads left to right";
     ExpectFixedDialogFrame(*window);
     EXPECT_EQ(driver::ClientWidth(*window), 6630 / 15);
     EXPECT_EQ(driver::ClientHeight(*window), 2670 / 15);
 
-    EXPECT_EQ(window->Command1().Caption(), Farsi("bstn"));
+    EXPECT_EQ(window->Command1().Caption(), expected::kFarsiClose);
     EXPECT_EQ(driver::Geometry(window->Command1()), Px(240, 2160, 1215, 375));
     EXPECT_TRUE(driver::FontOf(window->Command1()).default_font);
     EXPECT_EQ(window->Panel().Name(), "UserControl21");
