@@ -5,10 +5,10 @@
 
 #include <cstdlib>
 
+#include "support/expected_texts.h"
 #include "update/window/update_window.h"
 #include "window_test_support.h"
 #ifndef _WIN32
-#include "support/expected_texts.h"
 #include "support/loopback_http_server.h"
 #endif
 
