@@ -97,7 +97,9 @@ inline const std::string kSystemDrive1 =
     "را عمدا مخفي نگه مي دارد و اين عمليات آنها را نمايان مي کند.";
 inline const std::string kSystemDrive2 = "آيا با اين حال مي خواهيد اين درايو را ترميم کنيد؟";
 
-// The update window's caption and button in Farsi.
+// The update window's caption and button.
+inline const std::string kEnglishUpdateCaption = "Update";
+inline const std::string kEnglishClose = "Close";
 inline const std::string kFarsiUpdateCaption = "به روز رساني";
 inline const std::string kFarsiClose = "بستن";
 
