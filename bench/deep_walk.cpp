@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/wtf8.h"
 #include "engine/fix_folder_tree.h"
 #include "platform/files/files.h"
 
@@ -46,10 +47,6 @@ class CountingPrompt : public engine::RepairPrompt {
 };
 
 #ifdef _WIN32
-std::wstring Wide(const std::string& text) {
-    return std::wstring(text.begin(), text.end());  // ASCII paths only
-}
-
 std::size_t PeakBytes() {
     PROCESS_MEMORY_COUNTERS counters{};
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
@@ -67,7 +64,7 @@ std::string MakeRoot() {
     // Wine reuses process numbers, and a walk cut short leaves its tree behind.
     for (unsigned attempt = GetTickCount();; ++attempt) {
         const std::string candidate = root + std::to_string(attempt);
-        if (CreateDirectoryW(Wide("\\\\?\\" + candidate).c_str(), nullptr)) {
+        if (CreateDirectoryW(Widen("\\\\?\\" + candidate).c_str(), nullptr)) {
             return candidate;
         }
         if (GetLastError() != ERROR_ALREADY_EXISTS) {
@@ -77,32 +74,32 @@ std::string MakeRoot() {
 }
 
 bool MakeFolder(const std::string& path) {
-    return CreateDirectoryW(Wide("\\\\?\\" + path).c_str(), nullptr) != 0;
+    return CreateDirectoryW(Widen("\\\\?\\" + path).c_str(), nullptr) != 0;
 }
 
 bool MakeHiddenFile(const std::string& path) {
-    HANDLE file = CreateFileW(Wide("\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_HIDDEN, nullptr);
+    HANDLE file = CreateFileW(Widen("\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
     CloseHandle(file);
-    return SetFileAttributesW(Wide("\\\\?\\" + path).c_str(), FILE_ATTRIBUTE_HIDDEN) != 0;
+    return SetFileAttributesW(Widen("\\\\?\\" + path).c_str(), FILE_ATTRIBUTE_HIDDEN) != 0;
 }
 
 bool IsHidden(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Wide("\\\\?\\" + path).c_str());
+    const DWORD attributes = GetFileAttributesW(Widen("\\\\?\\" + path).c_str());
     return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_HIDDEN);
 }
 
 void Remove(const std::string& root, const std::string& file, int levels) {
-    DeleteFileW(Wide("\\\\?\\" + file).c_str());
+    DeleteFileW(Widen("\\\\?\\" + file).c_str());
     std::string path = file.substr(0, file.rfind('\\'));
     for (int level = 0; level <= levels; ++level) {
-        RemoveDirectoryW(Wide("\\\\?\\" + path).c_str());
+        RemoveDirectoryW(Widen("\\\\?\\" + path).c_str());
         path.resize(path.rfind('\\'));
     }
-    RemoveDirectoryW(Wide("\\\\?\\" + root).c_str());
+    RemoveDirectoryW(Widen("\\\\?\\" + root).c_str());
 }
 #else
 std::size_t PeakBytes() {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "update/language.h"
+#include "common/language.h"
 #include "update/update_verdict.h"
 #include "update/verdict_message.h"
 

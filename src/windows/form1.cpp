@@ -12,11 +12,11 @@ constexpr ui::Color kDarkBlue{0, 0, 64};
 // The program carries it as src/app/resources/art/farsi.gif.
 constexpr char kFarsiPicture[] = "farsi";
 
-ui::WindowStyle Form1Style() {
+ui::WindowStyle Form1Style(const WelcomeFormTable& table) {
     return {.name = "Form1",
             .caption = "Vantrelle",
-            .client_width = 7245,
-            .client_height = 5685,
+            .client_width = table.client_width,
+            .client_height = table.client_height,
             .border = ui::Border::kFixedDialog,
             .minimize_button = false,
             .client_position = std::nullopt};
@@ -24,28 +24,29 @@ ui::WindowStyle Form1Style() {
 
 }  // namespace
 
-Form1::Form1(Forms& forms)
-    : ui::Window(forms.program(), Form1Style()),
-      Label1(*this, "Label1", {120, 120, 3255, 255}),
-      Label2(*this, "Label2", {3960, 120, 3255, 255}),
-      Option1(*this, "Option1", {120, 480, 1215, 495}),
-      Option2(*this, "Option2", {6240, 480, 255, 495}),
-      Label5(*this, "Label5", {6480, 600, 615, 255}),
-      Label3(*this, "Label3", {120, 1080, 6975, 975}),
-      Image1(*this, "Image1", {120, 2160, 7035, 2340}, kFarsiPicture),
-      Label4(*this, "Label4", {240, 4680, 3135, 855}),
-      Command2(*this, "Command2", {5760, 4680, 1215, 375}),
-      Command1(*this, "Command1", {5760, 5160, 1215, 375}),
+Form1::Form1(Forms& forms) : Form1(forms, Form1Table()) {}
+
+Form1::Form1(Forms& forms, const WelcomeFormTable& table)
+    : ui::Window(forms.program(), Form1Style(table)),
+      Label1(*this, "Label1", table.label1),
+      Label2(*this, "Label2", table.label2),
+      Option1(*this, "Option1", table.option1),
+      Option2(*this, "Option2", table.option2),
+      Label5(*this, "Label5", table.label5),
+      Label3(*this, "Label3", table.label3),
+      Image1(*this, "Image1", table.image1, kFarsiPicture),
+      Label4(*this, "Label4", table.label4),
+      Command2(*this, "Command2", table.command2),
+      Command1(*this, "Command1", table.command1),
       forms_(forms) {
-    const Form1Texts& texts = Form1FixedTexts();
-    Label1.SetCaption(texts.label1);
+    Label1.SetCaption(table.label1_text);
 
     Label2.SetFont(kTahoma);
     Label2.SetAlignment(ui::kAlignRight);
     Label2.SetRightToLeft(true);
-    Label2.SetCaption(texts.label2);
+    Label2.SetCaption(table.label2_text);
 
-    Option1.SetCaption(texts.option1);
+    Option1.SetCaption(table.option1_text);
 
     Option2.SetFont(kTahoma);
     Option2.SetRightToLeft(true);
@@ -53,7 +54,7 @@ Form1::Form1(Forms& forms)
     Label5.SetFont(kTahoma);
     Label5.SetAlignment(ui::kAlignRight);
     Label5.SetRightToLeft(true);
-    Label5.SetCaption(texts.label5);
+    Label5.SetCaption(table.label5_text);
 
     Label3.SetFont(kTahoma);
     Label3.SetForeColor(kBlue);
@@ -63,14 +64,14 @@ Form1::Form1(Forms& forms)
     Label4.SetFont(kTahoma);
     Label4.SetForeColor(kDarkBlue);
 
+    const Form1LanguageTexts& english = Form1TextsFor(Language::English);
     Command2.SetFont(kTahoma);
-    Command2.SetCaption("Continue");
+    Command2.SetCaption(english.continue_text);
 
     Command1.SetFont(kTahoma);
-    Command1.SetCaption("Exit");
+    Command1.SetCaption(english.exit_text);
 
-    SetTabOrder({"Label1", "Label2", "Option1", "Option2", "Label3", "Command1", "Command2",
-                 "Label4", "Label5"});
+    SetTabOrder({table.tab_order.begin(), table.tab_order.end()});
 
     Option1.Click = [this] { Option1_Click(); };
     Option2.Click = [this] { Option2_Click(); };

@@ -41,6 +41,8 @@ class Form1 : public ui::Window {
     ui::CommandButton Command1;
 
   private:
+    Form1(Forms& forms, const WelcomeFormTable& table);
+
     Forms& forms_;
 };
 

@@ -94,7 +94,7 @@ void MainForm::Dir1_Change() {
 }
 
 void MainForm::Check1_Click() {
-    if (Check1.Value() == 1) {
+    if (Check1.Value() == ui::vbChecked) {
         Dir1.SetVisible(true);
         Label2.SetVisible(true);
         Dir1.SetPath(Drive1.Drive());
@@ -107,7 +107,7 @@ void MainForm::Check1_Click() {
 }
 
 void MainForm::Check2_Click() {
-    if (Check2.Value() != 1) {
+    if (Check2.Value() != ui::vbChecked) {
         return;
     }
     const std::string warning =
@@ -115,7 +115,7 @@ void MainForm::Check2_Click() {
     const int answer =
         services_.box->MsgBox(warning, ui::vbYesNo + ui::vbExclamation, table_.warning_title);
     // Clearing the box raises this handler once more; it then finds the box cleared.
-    Check2.SetValue(answer == ui::vbYes ? 1 : 0);
+    Check2.SetValue(answer == ui::vbYes ? ui::vbChecked : ui::vbUnchecked);
 }
 
 void MainForm::Command1_Click() {
@@ -135,8 +135,8 @@ void MainForm::Command1_Click() {
     Label3.Refresh();
     MessageBoxRepairPrompt prompt(*services_.box);
     const engine::RepairResult result =
-        Check2.Value() == 1 ? engine::FixFolderTree(target_path_, *services_.fs, prompt)
-                            : engine::FixFolder(target_path_, *services_.fs, prompt);
+        Check2.Value() == ui::vbChecked ? engine::FixFolderTree(target_path_, *services_.fs, prompt)
+                                        : engine::FixFolder(target_path_, *services_.fs, prompt);
     const std::string& outcome =
         result == engine::kNoError ? table_.success_text : table_.error_text;
     services_.box->MsgBox(outcome, ui::vbOKOnly + ui::vbInformation, table_.outcome_title);

@@ -12,7 +12,7 @@
 #include "platform/ui/label.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/program.h"
-#include "windows/forms.h"
+#include "windows/services.h"
 #include "windows/texts.h"
 
 namespace vantrelle::windows {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "update/language.h"
+#include "common/language.h"
 
 namespace vantrelle::windows {
 

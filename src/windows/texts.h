@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/language.h"
 #include "platform/ui/types.h"
-#include "update/language.h"
 
 namespace vantrelle::windows {
 
@@ -42,16 +42,21 @@ const MainFormTable& Form2Table();
 const MainFormTable& Form3Table();
 const MainFormTable& MainFormTableFor(Language language);
 
-// The welcome window: what stays the same in both languages, and what `ApplyLanguage`
-// changes.
-struct Form1Texts {
-    std::string label1, label2, option1, label5;
+// The welcome window, `Form1`: its layout and the texts that stay the same in both
+// languages.
+struct WelcomeFormTable {
+    int client_width, client_height;
+    Twips label1, label2, option1, option2, label5, label3, image1, label4, command2, command1;
+    std::string label1_text, label2_text, option1_text, label5_text;
+    // Focus order, labels included where they hold a place.
+    std::array<const char*, 9> tab_order;
 };
-const Form1Texts& Form1FixedTexts();
+const WelcomeFormTable& Form1Table();
 
+// What `ApplyLanguage` changes on the welcome window.
 struct Form1LanguageTexts {
     std::string explanation_line1, explanation_line2;
-    int alignment;  // 0 left, 1 right
+    ui::Alignment alignment;
     bool right_to_left;
     std::string exit_text, continue_text;
     bool image_visible;

@@ -11,9 +11,8 @@
 
 #include "app/cli/command_line.h"
 #include "app/cli/update_check_module.h"
+#include "support/expected_texts.h"
 #include "support/loopback_http_server.h"
-#include "update/code_points.h"
-#include "update/site.h"
 
 namespace vantrelle::cli {
 namespace {
@@ -21,11 +20,9 @@ namespace {
 using testing::HttpAnswer;
 using testing::LoopbackHttpServer;
 namespace paths = testing::paths;
-using update::Farsi;
+using expected::Printed;
 
-constexpr const char* kFailed =
-    "An error has occurred while communicating with the remote server.\n"
-    "Please check your internet connection or try again later.\n";
+const std::string kFailed = Printed(expected::kEnglishFailed);
 
 struct Outcome {
     int status;
@@ -51,26 +48,21 @@ TEST_F(CheckUpdateTest, VerdictsPrintTheirTextAndExitStatus) {
     server.Serve("/same", HttpAnswer{.body = "UpdateOK;1.0;x"});
     Outcome same = Check("/same");
     EXPECT_EQ(same.status, 0);
-    EXPECT_EQ(same.out, "Your Application is up to date (Version 1.0)\n");
+    EXPECT_EQ(same.out, Printed(expected::kEnglishUpToDate));
     EXPECT_EQ(same.console, "");
 
     server.Serve("/newer", HttpAnswer{.body = "UpdateOK;2.0;http://example.org/get"});
     Outcome newer = Check("/newer");
     EXPECT_EQ(newer.status, 0);
-    EXPECT_EQ(newer.out,
-              "There in a new version available (Version 2.0 )\n"
-              "You are using version 1.0\n"
-              "To download update go to: http://example.org/get\n");
+    EXPECT_EQ(newer.out, Printed(expected::EnglishNewer("2.0", "http://example.org/get")));
 
     Outcome malformed = Check(paths::kMalformed);
     EXPECT_EQ(malformed.status, 1);
-    EXPECT_EQ(malformed.out, "Problem on Data recevied from server.\nPlease check if " +
-                                 std::string(site::SiteHost) +
-                                 " is opening correctly , Then contact support team\n");
+    EXPECT_EQ(malformed.out, Printed(expected::kEnglishMalformed));
 
     Outcome farsi = Check("/same", "fa");
     EXPECT_EQ(farsi.status, 0);
-    EXPECT_EQ(farsi.out, Farsi("$mA Az |xryn nsxh brnAmh AstfAdh my knyd ( nsxh 1.0)") + "\n");
+    EXPECT_EQ(farsi.out, Printed(expected::kFarsiUpToDate));
 }
 
 TEST_F(CheckUpdateTest, FailedTransfersExitOneWithTheCommunicationError) {
@@ -88,10 +80,7 @@ TEST_F(CheckUpdateTest, FailedTransfersExitOneWithTheCommunicationError) {
 
     Outcome farsi = Check(paths::kNotFound, "fa");
     EXPECT_EQ(farsi.status, 1);
-    EXPECT_EQ(farsi.out, Farsi("dr ArtbAT bA srwr xTAyy rx dAdh Ast.") + "\n" +
-                             Farsi("lTfA Az kArkrd SHyH Ayntrnt xwd ATmynAn HASl krdh w yA bEdA "
-                                   "tlA$ knyd") +
-                             "\n");
+    EXPECT_EQ(farsi.out, Printed(expected::kFarsiFailed));
 }
 
 TEST_F(CheckUpdateTest, ControlCharactersFromTheServerAreEscaped) {
@@ -100,9 +89,7 @@ TEST_F(CheckUpdateTest, ControlCharactersFromTheServerAreEscaped) {
     Outcome outcome = Check("/escapes");
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out,
-              "There in a new version available (Version 2.0\\x1b[31m\\x07 )\n"
-              "You are using version 1.0\n"
-              "To download update go to: http://e.org/\\x1b[2J\\x7f\n");
+              Printed(expected::EnglishNewer("2.0\\x1b[31m\\x07", "http://e.org/\\x1b[2J\\x7f")));
 }
 
 TEST_F(CheckUpdateTest, TheRealProgramPrintsUtf8AndExits) {
@@ -122,9 +109,7 @@ TEST_F(CheckUpdateTest, TheRealProgramPrintsUtf8AndExits) {
         EXPECT_EQ(program.exitCode(), status) << path;
         const std::string out = program.readAllStandardOutput().toStdString();
         if (status == 0) {
-            EXPECT_EQ(out, Farsi("nsxh jdyd Az brnAmh |mAdh $dh (nsxh ") + "2.0 )\n" +
-                               Farsi("$mA Az nsxh 1.0 AstfAdh my knyd") + "\n" +
-                               Farsi("brAy dryAft nsxh jdyd bh |drs fwq mrAjEh knyd : ") + "x\n");
+            EXPECT_EQ(out, Printed(expected::FarsiNewer("2.0", "x")));
         } else {
             EXPECT_EQ(out, kFailed);
         }

@@ -11,6 +11,7 @@
 
 #include "app/cli/check_update.h"
 #include "app/cli/console_repair_prompt.h"
+#include "support/expected_texts.h"
 #include "support/memory_volume.h"
 
 namespace vantrelle::cli {
@@ -24,10 +25,8 @@ constexpr int kNoSuchFolder = testing::kPathNotFound;
 constexpr int kNoSuchFolder = ENOENT;
 #endif
 
-constexpr const char* kSuccess = "All files fixed successfully.\n";
-constexpr const char* kErrors =
-    "File procceing is complete. but it seems there have been some errors , some files may "
-    "have remain hidden.\n";
+const std::string kSuccess = expected::kEnglishSuccess + "\n";
+const std::string kErrors = expected::kEnglishErrors + "\n";
 
 struct Outcome {
     int status;
@@ -135,18 +134,12 @@ TEST_F(RunCliTest, SeveralPathsEachWithItsOutcomeAndTheWorstStatus) {
 
 TEST_F(RunCliTest, FarsiOutcomeTexts) {
     Outcome clean = RunWith(volume, {"--language=fa", "E:\\stick"});
-    EXPECT_EQ(clean.out, reinterpret_cast<const char*>(
-                             u8"\u062a\u0645\u0627\u0645 \u0641\u0627\u064a\u0644 \u0647\u0627 "
-                             u8"\u0628\u0627 \u0645\u0648\u0641\u0642\u064a\u062a "
-                             u8"\u062a\u0631\u0645\u064a\u0645 \u0634\u062f\u0646\u062f.\n"));
+    EXPECT_EQ(clean.out, expected::kSuccess + "\n");
     volume.FailOn(testing::Op::SetAttr, "E:\\stick\\a", 1, testing::kNotReady, "Not ready.");
     Outcome failed = RunWith(volume, {"--language", "fa", "--on-error=continue", "E:\\stick"});
     EXPECT_EQ(failed.status, kExitErrors);
-    // The errors text begins "بررسي فايل ها به پايان رسيد"; the prompts stay English.
-    EXPECT_TRUE(failed.out.starts_with(reinterpret_cast<const char*>(
-        u8"\u0628\u0631\u0631\u0633\u064a \u0641\u0627\u064a\u0644 \u0647\u0627 \u0628\u0647 "
-        u8"\u067e\u0627\u064a\u0627\u0646 \u0631\u0633\u064a\u062f")))
-        << failed.out;
+    // The outcome is in Farsi; the prompts stay English.
+    EXPECT_EQ(failed.out, expected::kErrors + "\n");
     EXPECT_NE(failed.console.find("Error 21: Not ready."), std::string::npos);
 }
 

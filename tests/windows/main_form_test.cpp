@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "farsi_texts.h"
+#include "support/expected_texts.h"
 #include "window_test_support.h"
 
 namespace vantrelle::windows {
@@ -24,14 +24,9 @@ const std::string kCrLf = "\r\n";
 constexpr int kWarningStyle = 52;
 constexpr int kOutcomeStyle = 64;
 
-const std::string kEnglishWarning =
-    "Checking files recursivly may take a lot of time or cause some errors.\r\n"
-    "This option will fix all files and folders and also sub-folders , So use this option "
-    "only if normal mode did not fix all files.\r\nAre you sure that you need this option?";
-const std::string kEnglishSuccess = "All files fixed successfully.";
-const std::string kEnglishErrors =
-    "File procceing is complete. but it seems there have been some errors , some files may "
-    "have remain hidden.";
+using expected::kEnglishErrors;
+using expected::kEnglishSuccess;
+using expected::kEnglishWarning;
 
 class MainFormTest : public ::testing::Test, public WindowsHarness {
   protected:
@@ -78,15 +73,16 @@ TEST_F(MainFormTest, EnglishLayoutMatchesTheTable) {
     EXPECT_EQ(form->Label1.ForeColor(), form->Label2.ForeColor()) << "the system's colour";
     EXPECT_NE(form->Label1.ForeColor(), form->Label3.ForeColor());
 
-    EXPECT_EQ(form->Label1.Caption(), "Choose drive:");
-    EXPECT_EQ(form->Check1.Caption(), "Special path");
-    EXPECT_EQ(form->Check2.Caption(), "Recursivly fix folders and sub folders.");
-    EXPECT_EQ(form->Command1.Caption(), "Start");
+    EXPECT_EQ(form->Label1.Caption(), expected::kEnglishChooseDrive);
+    EXPECT_EQ(form->Check1.Caption(), expected::kEnglishSpecialPath);
+    EXPECT_EQ(form->Check2.Caption(), expected::kEnglishRecursive);
+    EXPECT_EQ(form->Command1.Caption(), expected::kEnglishStart);
     const std::vector<driver::ShownMenu> menus = driver::Menus(*form);
     ASSERT_EQ(menus.size(), 1u);
     EXPECT_EQ(menus[0].name, "Menu");
-    EXPECT_EQ(menus[0].caption, "Menu");
-    EXPECT_EQ(menus[0].items, (Items{{"update", "Check For Update"}, {"Exit", "Exit"}}));
+    EXPECT_EQ(menus[0].caption, expected::kEnglishMenu);
+    EXPECT_EQ(menus[0].items,
+              (Items{{"update", expected::kEnglishUpdate}, {"Exit", expected::kEnglishExit}}));
 
     EXPECT_TRUE(driver::HasMinimizeButton(*form));
     EXPECT_FALSE(driver::HasMaximizeButton(*form));
@@ -157,8 +153,8 @@ TEST_F(MainFormTest, OpensOnTheFirstRemovableDriveAndStartRepairsItAsReported) {
     volume.AddFile("E:\\hidden\\deep.txt", kHidden);
     MainForm* form = Open(Language::English);
     EXPECT_EQ(form->TargetPath(), "E:");
-    EXPECT_EQ(form->Check1.Value(), 0);
-    EXPECT_EQ(form->Check2.Value(), 0);
+    EXPECT_EQ(form->Check1.Value(), ui::vbUnchecked);
+    EXPECT_EQ(form->Check2.Value(), ui::vbUnchecked);
     EXPECT_FALSE(form->Dir1.Visible());
     EXPECT_FALSE(form->Label2.Visible());
     EXPECT_FALSE(form->Label3.Visible());
@@ -166,7 +162,7 @@ TEST_F(MainFormTest, OpensOnTheFirstRemovableDriveAndStartRepairsItAsReported) {
     box.script.Then(vbOK);
     driver::Click(form->Command1);
     EXPECT_EQ(box.script.shown(),
-              (std::vector<ShownBox>{{kEnglishSuccess, kOutcomeStyle, "Done"}}));
+              (std::vector<ShownBox>{{kEnglishSuccess, kOutcomeStyle, expected::kOutcomeTitle}}));
     EXPECT_EQ(volume.Attributes("E:\\photo.jpg"), files::kNormal);
     EXPECT_EQ(volume.Attributes("E:\\hidden"), files::kDirectory);
     EXPECT_EQ(volume.Attributes("E:\\hidden\\deep.txt"), kHidden) << "normal mode stays on top";
@@ -190,12 +186,14 @@ TEST_F(MainFormTest, StartShowsAndPaintsTheStatusBeforeTheRepairAndHidesItAfter)
 
     ASSERT_EQ(box.script.shown().size(), 2u);
     EXPECT_EQ(box.script.shown()[0].title.rfind("Error", 0), 0u);
-    EXPECT_EQ(box.script.shown()[1], (ShownBox{kEnglishErrors, kOutcomeStyle, "Done"}));
+    EXPECT_EQ(box.script.shown()[1],
+              (ShownBox{kEnglishErrors, kOutcomeStyle, expected::kOutcomeTitle}));
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_TRUE(seen[0].first);
     EXPECT_GE(seen[0].second, 1) << "the status was painted before the repair's first box";
     EXPECT_TRUE(seen[1].first) << "the status stays up until the outcome is closed";
-    EXPECT_EQ(form->Label3.Caption(), "Fixing Files ...\r\nThis might take a while , Please wait");
+    EXPECT_EQ(form->Label3.Caption(),
+              expected::kEnglishStatus1 + kCrLf + expected::kEnglishStatus2);
     EXPECT_FALSE(form->Label3.Visible());
 }
 
@@ -203,7 +201,7 @@ TEST_F(MainFormTest, EveryCaptionFitsItsControlInBothLanguagesAlsoDuringTheRepai
     for (Language language : {Language::English, Language::Farsi}) {
         SCOPED_TRACE(language == Language::English ? "English" : "Farsi");
         MainForm* form = Open(language);
-        form->Check1.SetValue(1);  // shows the path
+        form->Check1.SetValue(ui::vbChecked);  // shows the path
         EXPECT_EQ(driver::ClippedCaptions(*form), std::vector<std::string>());
 
         std::vector<std::string> clipped_during_repair;
@@ -242,15 +240,16 @@ TEST_F(MainFormTest, RecursiveWarningAnsweredNoClearsTheBoxAfterExactlyOneWarnin
     MainForm* form = Open(Language::English);
     box.script.Then(vbNo);
     driver::Click(form->Check2);
-    EXPECT_EQ(form->Check2.Value(), 0);
-    EXPECT_EQ(box.script.shown(),
-              (std::vector<ShownBox>{{kEnglishWarning, kWarningStyle, "Warning"}}));
+    EXPECT_EQ(form->Check2.Value(), ui::vbUnchecked);
+    EXPECT_EQ(
+        box.script.shown(),
+        (std::vector<ShownBox>{{kEnglishWarning, kWarningStyle, expected::kEnglishWarningTitle}}));
 
     // Checking again after a No warns again; clearing never does.
     box.script.Then(vbYes);
-    form->Check2.SetValue(1);
-    EXPECT_EQ(form->Check2.Value(), 1);
-    form->Check2.SetValue(0);
+    form->Check2.SetValue(ui::vbChecked);
+    EXPECT_EQ(form->Check2.Value(), ui::vbChecked);
+    form->Check2.SetValue(ui::vbUnchecked);
     EXPECT_EQ(box.script.shown().size(), 2u);
 }
 
@@ -259,14 +258,15 @@ TEST_F(MainFormTest, RecursiveWarningAnsweredYesKeepsTheBoxAndStartWalksTheTree)
     volume.AddFile("E:\\hidden\\deep.txt", kHidden | kSystem);
     MainForm* form = Open(Language::English);
     box.script.Then(vbYes);
-    form->Check2.SetValue(1);
-    EXPECT_EQ(form->Check2.Value(), 1);
+    form->Check2.SetValue(ui::vbChecked);
+    EXPECT_EQ(form->Check2.Value(), ui::vbChecked);
     ASSERT_EQ(box.script.shown().size(), 1u);
 
     box.script.Then(vbOK);
     driver::Click(form->Command1);
     EXPECT_EQ(volume.Attributes("E:\\hidden\\deep.txt"), files::kNormal);
-    EXPECT_EQ(box.script.shown().back(), (ShownBox{kEnglishSuccess, kOutcomeStyle, "Done"}));
+    EXPECT_EQ(box.script.shown().back(),
+              (ShownBox{kEnglishSuccess, kOutcomeStyle, expected::kOutcomeTitle}));
 }
 
 TEST_F(MainFormTest, SpecialPathFollowsTheOpenedFolderAndADriveChangeResetsItToTheDrive) {
@@ -275,12 +275,12 @@ TEST_F(MainFormTest, SpecialPathFollowsTheOpenedFolderAndADriveChangeResetsItToT
     volume.AddFile("E:\\DCIM\\100CANON\\img.jpg", kHidden);
     MainForm* form = Open(Language::English);
 
-    form->Check1.SetValue(1);
+    form->Check1.SetValue(ui::vbChecked);
     EXPECT_TRUE(form->Dir1.Visible());
     EXPECT_TRUE(form->Label2.Visible());
     // The folder list moved from where it began to the drive's root.
     EXPECT_EQ(form->TargetPath(), "E:\\");
-    EXPECT_EQ(form->Label2.Caption(), "Path: \r\nE:\\");
+    EXPECT_EQ(form->Label2.Caption(), expected::kEnglishPathPrefix + kCrLf + "E:\\");
 
     // Selecting is not opening.
     ASSERT_TRUE(driver::Select(form->Dir1, "E:\\DCIM"));
@@ -288,7 +288,7 @@ TEST_F(MainFormTest, SpecialPathFollowsTheOpenedFolderAndADriveChangeResetsItToT
     ASSERT_TRUE(driver::Open(form->Dir1, "E:\\DCIM"));
     ASSERT_TRUE(driver::Open(form->Dir1, "E:\\DCIM\\100CANON"));
     EXPECT_EQ(form->TargetPath(), "E:\\DCIM\\100CANON");
-    EXPECT_EQ(form->Label2.Caption(), "Path: \r\nE:\\DCIM\\100CANON");
+    EXPECT_EQ(form->Label2.Caption(), expected::kEnglishPathPrefix + kCrLf + "E:\\DCIM\\100CANON");
 
     box.script.Then(vbOK);
     driver::Click(form->Command1);
@@ -298,28 +298,28 @@ TEST_F(MainFormTest, SpecialPathFollowsTheOpenedFolderAndADriveChangeResetsItToT
     driver::SelectDrive(form->Drive1, "F:");
     EXPECT_EQ(form->TargetPath(), "F:");
     EXPECT_EQ(form->Dir1.Path(), "F:\\");
-    EXPECT_EQ(form->Label2.Caption(), "Path: \r\nF:");
+    EXPECT_EQ(form->Label2.Caption(), expected::kEnglishPathPrefix + kCrLf + "F:");
     EXPECT_TRUE(form->Dir1.Visible());
 
-    form->Check1.SetValue(0);
+    form->Check1.SetValue(ui::vbUnchecked);
     EXPECT_EQ(form->TargetPath(), "F:");
     EXPECT_FALSE(form->Dir1.Visible());
     EXPECT_FALSE(form->Label2.Visible());
-    EXPECT_EQ(form->Label2.Caption(), "Path: \r\nF:");
+    EXPECT_EQ(form->Label2.Caption(), expected::kEnglishPathPrefix + kCrLf + "F:");
 }
 
 TEST_F(MainFormTest, SpecialPathOffGoesBackToTheDriveAndOnAgainKeepsIt) {
     MainForm* form = Open(Language::English);
-    form->Check1.SetValue(1);
+    form->Check1.SetValue(ui::vbChecked);
     EXPECT_EQ(form->TargetPath(), "E:\\");
-    form->Check1.SetValue(0);
+    form->Check1.SetValue(ui::vbUnchecked);
     EXPECT_EQ(form->TargetPath(), "E:");
-    EXPECT_EQ(form->Label2.Caption(), "Path: \r\nE:\\");
+    EXPECT_EQ(form->Label2.Caption(), expected::kEnglishPathPrefix + kCrLf + "E:\\");
 
     // The folder list already shows the drive's place: nothing moves.
-    form->Check1.SetValue(1);
+    form->Check1.SetValue(ui::vbChecked);
     EXPECT_EQ(form->TargetPath(), "E:");
-    EXPECT_EQ(form->Label2.Caption(), "Path: \r\nE:");
+    EXPECT_EQ(form->Label2.Caption(), expected::kEnglishPathPrefix + kCrLf + "E:");
 }
 
 TEST_F(MainFormTest, ADriveChangeWithTheFolderListHiddenStillEndsOnTheDrive) {
@@ -336,7 +336,7 @@ TEST_F(MainFormTest, ADriveThatIsNotReadyLeavesTheWindowUsable) {
     volume.FailOn(Op::DirStart, "F:\\", 1, testing::kNotReady, "The device is not ready.",
                   MemoryVolume::kEveryTime);
     MainForm* form = Open(Language::English);
-    form->Check1.SetValue(1);
+    form->Check1.SetValue(ui::vbChecked);
     form->Drive1.SetDrive("F:");
     EXPECT_EQ(form->TargetPath(), "F:");
     EXPECT_EQ(form->Dir1.ListingError(), "The device is not ready.");
@@ -357,45 +357,48 @@ TEST_F(MainFormTest, ADriveThatIsNotReadyLeavesTheWindowUsable) {
 TEST_F(MainFormTest, FarsiBoxesUseFarsiTextsButTheOutcomeTitleStaysDone) {
     MainForm* form = Open(Language::Farsi);
     box.script.Then(vbYes).Then(vbOK);
-    form->Check2.SetValue(1);
+    form->Check2.SetValue(ui::vbChecked);
     driver::Click(form->Command1);
 
-    const std::string warning = std::string(expected::kWarning1) + "\r\n" +
-                                std::string(expected::kWarning2) + "\r\n" +
-                                std::string(expected::kWarning3);
-    EXPECT_EQ(box.script.shown(),
-              (std::vector<ShownBox>{{warning, kWarningStyle, std::string(expected::kWarningTitle)},
-                                     {std::string(expected::kSuccess), kOutcomeStyle, "Done"}}));
-    EXPECT_EQ(form->Label3.Caption(),
-              std::string(expected::kStatus1) + kCrLf + std::string(expected::kStatus2));
+    const std::string warning =
+        expected::kWarning1 + "\r\n" + expected::kWarning2 + "\r\n" + expected::kWarning3;
+    EXPECT_EQ(
+        box.script.shown(),
+        (std::vector<ShownBox>{{warning, kWarningStyle, expected::kWarningTitle},
+                               {expected::kSuccess, kOutcomeStyle, expected::kOutcomeTitle}}));
+    EXPECT_EQ(form->Label3.Caption(), expected::kStatus1 + kCrLf + expected::kStatus2);
 
     volume.AddFile("E:\\x", kHidden);
     volume.FailOn(Op::SetAttr, "E:\\x", 1, 5, "Access is denied.");
     box.script.Then(vbYes).Then(vbOK);
     driver::Click(form->Command1);
     EXPECT_EQ(box.script.shown().back(),
-              (ShownBox{std::string(expected::kErrors), kOutcomeStyle, "Done"}));
+              (ShownBox{expected::kErrors, kOutcomeStyle, expected::kOutcomeTitle}));
 
-    form->Check1.SetValue(1);
-    EXPECT_EQ(form->Label2.Caption(), std::string(expected::kPathPrefix) + kCrLf + "E:\\");
+    form->Check1.SetValue(ui::vbChecked);
+    EXPECT_EQ(form->Label2.Caption(), expected::kPathPrefix + kCrLf + "E:\\");
 }
 
 TEST_F(MainFormTest, AScreenReaderReadsEveryLabelInBothLanguages) {
     for (Language language : {Language::English, Language::Farsi}) {
         MainForm* form = Open(language);
-        form->Check1.SetValue(1);
+        form->Check1.SetValue(ui::vbChecked);
         std::vector<driver::Accessible> during_repair;
         box.on_box = [&](const std::string&) {
             during_repair.push_back(driver::AccessibleOf(form->Label3));
         };
         box.script.Then(vbOK);
         driver::Click(form->Command1);
-        const auto& table = MainFormTableFor(language);
-        EXPECT_EQ(driver::AccessibleOf(form->Label1).name, table.label1_text);
-        EXPECT_EQ(driver::AccessibleOf(form->Label2).name, table.path_prefix + "\nE:\\");
+        const bool english = language == Language::English;
+        EXPECT_EQ(driver::AccessibleOf(form->Label1).name,
+                  english ? expected::kEnglishChooseDrive : expected::kChooseDrive);
+        EXPECT_EQ(driver::AccessibleOf(form->Label2).name,
+                  (english ? expected::kEnglishPathPrefix : expected::kPathPrefix) + "\nE:\\");
         ASSERT_EQ(during_repair.size(), 1u);
         EXPECT_EQ(during_repair[0].role, "label");
-        EXPECT_EQ(during_repair[0].name, table.status_line1 + "\n" + table.status_line2);
+        EXPECT_EQ(during_repair[0].name,
+                  english ? expected::kEnglishStatus1 + "\n" + expected::kEnglishStatus2
+                          : expected::kStatus1 + "\n" + expected::kStatus2);
         box.on_box = nullptr;
     }
 }
@@ -405,7 +408,7 @@ TEST_F(MainFormTest, TargetPathFollowsTheDriveListWhenTheStickGoesAndComesBack) 
                                            {"E:", "e: [STICK]", true}};
     forms->services().drives = [&] { return mounted; };
     MainForm* form = Open(Language::English);
-    form->Check1.SetValue(1);
+    form->Check1.SetValue(ui::vbChecked);
     ASSERT_EQ(form->TargetPath(), "E:\\") << "the folder list moved to the stick's root";
 
     mounted.pop_back();
@@ -413,7 +416,7 @@ TEST_F(MainFormTest, TargetPathFollowsTheDriveListWhenTheStickGoesAndComesBack) 
     EXPECT_EQ(form->Drive1.Drive(), "C:");
     EXPECT_EQ(form->TargetPath(), "C:");
     EXPECT_EQ(form->Dir1.Path(), "C:\\");
-    EXPECT_EQ(form->Label2.Caption(), "Path: \r\nC:");
+    EXPECT_EQ(form->Label2.Caption(), expected::kEnglishPathPrefix + kCrLf + "C:");
 
     mounted.push_back({"F:", "f: [CARD]", true});
     form->Drive1.Refresh();
@@ -422,15 +425,7 @@ TEST_F(MainFormTest, TargetPathFollowsTheDriveListWhenTheStickGoesAndComesBack) 
 }
 
 TEST_F(MainFormTest, StartOnTheSystemDriveAsksFirstAndNoRepairsNothing) {
-    const std::string warning =
-#ifdef _WIN32
-        "This is the drive your system runs from. Windows keeps some of its own files hidden on "
-#else
-        "This is the drive your system runs from. the system keeps some of its own files hidden "
-        "on "
-#endif
-        "purpose, and this repair would make them visible.\r\n"
-        "Do you want to repair this drive anyway?";
+    const std::string& warning = expected::kEnglishSystemDrive;
     constexpr int kNoByDefault = 4 + 48 + 256;
     volume.AddFile("C:\\pagefile.sys", kHidden | kSystem);
     MainForm* form = Open(Language::English);
@@ -440,13 +435,14 @@ TEST_F(MainFormTest, StartOnTheSystemDriveAsksFirstAndNoRepairsNothing) {
 
     box.script.Then(vbNo);
     driver::Click(form->Command1);
-    EXPECT_EQ(box.script.shown(), (std::vector<ShownBox>{{warning, kNoByDefault, "Warning"}}));
+    EXPECT_EQ(box.script.shown(),
+              (std::vector<ShownBox>{{warning, kNoByDefault, expected::kEnglishWarningTitle}}));
     EXPECT_FALSE(status_shown) << "asked before the repair begins";
     EXPECT_EQ(volume.Attributes("C:\\pagefile.sys"), kHidden | kSystem);
     EXPECT_FALSE(form->Label3.Visible());
 
     // The folder list at the drive's root names the same drive; Yes repairs it.
-    form->Check1.SetValue(1);
+    form->Check1.SetValue(ui::vbChecked);
     ASSERT_TRUE(driver::Open(form->Dir1, "C:\\Work"));
     ASSERT_TRUE(driver::Open(form->Dir1, "C:\\"));
     ASSERT_EQ(form->TargetPath(), "C:\\");
@@ -461,7 +457,7 @@ TEST_F(MainFormTest, StartOnTheSystemDriveAsksFirstAndNoRepairsNothing) {
     ASSERT_TRUE(driver::Open(form->Dir1, "C:\\Work"));
     box.script.Then(vbOK);
     driver::Click(form->Command1);
-    form->Check1.SetValue(0);
+    form->Check1.SetValue(ui::vbUnchecked);
     form->Drive1.SetDrive("E:");
     box.script.Then(vbOK);
     driver::Click(form->Command1);
@@ -475,9 +471,27 @@ TEST_F(MainFormTest, TheFarsiSystemDriveWarningIsInFarsi) {
     form->Drive1.SetDrive("C:");
     box.script.Then(vbNo);
     driver::Click(form->Command1);
-    EXPECT_EQ(box.script.shown(), (std::vector<ShownBox>{{std::string(expected::kSystemDrive1) +
-                                                              kCrLf + expected::kSystemDrive2,
-                                                          4 + 48 + 256, expected::kWarningTitle}}));
+    EXPECT_EQ(box.script.shown(),
+              (std::vector<ShownBox>{{expected::kSystemDrive1 + kCrLf + expected::kSystemDrive2,
+                                      4 + 48 + 256, expected::kWarningTitle}}));
+}
+
+TEST(FarsiTexts, UseTheCodePageLettersAndNoInvisibleJoiners) {
+    const MainFormTable& form3 = Form3Table();
+    const Form1LanguageTexts& form1 = Form1TextsFor(Language::Farsi);
+    for (const std::string* text :
+         {&form3.label1_text,        &form3.check1_text,        &form3.check2_text,
+          &form3.command1_text,      &form3.menu_text,          &form3.update_text,
+          &form3.exit_text,          &form3.path_prefix,        &form3.status_line1,
+          &form3.status_line2,       &form3.warning_line1,      &form3.warning_line2,
+          &form3.warning_line3,      &form3.warning_title,      &form3.system_drive_line1,
+          &form3.system_drive_line2, &form3.success_text,       &form3.error_text,
+          &Form1Table().label2_text, &Form1Table().label5_text, &form1.explanation_line1,
+          &form1.explanation_line2,  &form1.exit_text,          &form1.continue_text}) {
+        for (const char* forbidden : expected::kOutsideTheCodePage) {
+            EXPECT_EQ(text->find(forbidden), std::string::npos) << forbidden << " in " << *text;
+        }
+    }
 }
 
 TEST_F(MainFormTest, UpdateCommandAsksForTheWindowOfItsLanguage) {

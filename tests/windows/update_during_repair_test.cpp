@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "update/window/test_texts.h"
+#include "support/expected_texts.h"
 #include "update/window/update_window.h"
 #include "window_test_support.h"
 #ifndef _WIN32
@@ -42,7 +42,7 @@ TEST(UpdateDuringRepair, TheVerdictWaitsForStartToReturnThoughItsPromptsRunTheEv
     update::UpdateWindow* check = updates.Slot(Language::English).Loaded();
     ASSERT_NE(check, nullptr);
     const auto verdict_shown = [&] {
-        return check->Panel().Label1().Caption() != update::expected::kEnglishWaiting;
+        return check->Panel().Label1().Caption() != expected::kEnglishWaiting;
     };
 
     // The user leaves the error prompt open for longer than the download takes.
@@ -57,7 +57,7 @@ TEST(UpdateDuringRepair, TheVerdictWaitsForStartToReturnThoughItsPromptsRunTheEv
 
     ASSERT_TRUE(driver::WaitFor(verdict_shown, 10000));
     EXPECT_EQ(check->Panel().Label1().Caption(),
-              update::expected::EnglishNewer("2.0", "http://vantrelle.example.org/download"));
+              expected::EnglishNewer("2.0", "http://vantrelle.example.org/download"));
     harness.box.on_box = nullptr;
     updates.Slot(Language::English).Unload();
     driver::ProcessEvents();

@@ -9,7 +9,7 @@
 #include <streambuf>
 
 #include "app/cli/console.h"
-#include "platform/files/win32/wtf8.h"
+#include "common/wtf8.h"
 
 namespace vantrelle::cli {
 
@@ -51,7 +51,7 @@ class ConsoleBuffer : public std::streambuf {
   private:
     HANDLE console_;
     std::string pending_;
-    files::win32::Utf16StreamDecoder decoder_;
+    Utf16StreamDecoder decoder_;
 };
 
 void UseConsoleFor(std::ostream& stream, DWORD which) {
@@ -78,8 +78,7 @@ std::vector<std::string> ProgramArguments(int, char**) {
         if (argument.size() > 1 && argument.back() == L'"') {
             argument.back() = L'\\';
         }
-        converted.push_back(
-            files::win32::Wtf8FromUtf16(std::u16string(argument.begin(), argument.end())));
+        converted.push_back(Narrow(argument));
     }
     LocalFree(arguments);
     return converted;

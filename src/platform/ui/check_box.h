@@ -11,12 +11,15 @@
 
 namespace vantrelle::ui {
 
+// The state of a check box, in the words of Visual Basic.
+enum CheckValue : int { vbUnchecked = 0, vbChecked = 1 };
+
 class CheckBox : public Control {
   public:
     CheckBox(Window& window, std::string name, Rect at);
 
-    void SetValue(int value);  // 0 cleared, 1 checked
-    int Value() const;
+    void SetValue(CheckValue value);
+    CheckValue Value() const;
 
     void SetCaption(const std::string& caption);
     const std::string& Caption() const;

@@ -30,8 +30,8 @@ class Label : public Control {
     void SetForeColor(Color color);
     Color ForeColor() const;
 
-    void SetAlignment(int alignment);  // kAlignLeft or kAlignRight
-    int Alignment() const;
+    void SetAlignment(ui::Alignment alignment);
+    ui::Alignment Alignment() const;
 
     // Paints the label at once, without waiting for the event loop.
     void Refresh();

@@ -25,10 +25,10 @@ const PanelTable kUserControl2{
     .arial_bold_12 = true,
     .alignment = ui::kAlignRight,
     .right_to_left = true,
-    .waiting_text = reinterpret_cast<const char*>(
-        u8"\u0644\u0637\u0641\u0627 \u0635\u0628\u0631 \u06A9\u0646\u064A\u062F ...\r\n"
-        u8"\u062F\u0631 \u062D\u0627\u0644 \u0628\u0631\u0631\u0633\u064A "
-        u8"\u0628\u0631\u0627\u064A \u0646\u0633\u062E\u0647 \u062C\u062F\u064A\u062F"),
+    .waiting_text =
+        "لطفا صبر کنيد ..."
+        "\r\n"
+        "در حال بررسي براي نسخه جديد",
 };
 
 const ui::Font kArialBold12{"Arial", 12, true, ui::kArabicCharset};
@@ -81,7 +81,7 @@ void UpdatePanel::GetWrapper() {
 
 void UpdatePanel::AsyncReadComplete(const net::AsyncProperty& property) {
     const Message message = CheckMessage(property.Value(), table_.language);
-    label1_.SetForeColor({message.colour.red, message.colour.green, message.colour.blue});
+    label1_.SetForeColor(message.color);
     label1_.SetCaption(message.text);
 }
 

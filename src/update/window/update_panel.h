@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
+#include "common/language.h"
 #include "platform/net/download.h"
 #include "platform/ui/label.h"
 #include "platform/ui/program.h"
-#include "update/language.h"
 
 namespace vantrelle::update {
 
@@ -22,7 +22,7 @@ struct PanelTable {
     const char* name;    // the control's class name
     ui::Rect label1;     // twips, within the panel
     bool arial_bold_12;  // otherwise the default user-interface font
-    int alignment;       // ui::kAlignLeft or ui::kAlignRight
+    ui::Alignment alignment;
     bool right_to_left;
     std::string waiting_text;
 };

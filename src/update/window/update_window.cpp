@@ -20,12 +20,11 @@ const WindowTable kEnUpdateor{
 const WindowTable kFaUpdateor{
     .language = Language::Farsi,
     .name = "faUpdateor",
-    .caption = reinterpret_cast<const char*>(
-        u8"\u0628\u0647 \u0631\u0648\u0632 \u0631\u0633\u0627\u0646\u064A"),
+    .caption = "به روز رساني",
     .client_width = 6630,
     .client_height = 2670,
     .client_position = std::nullopt,
-    .close_caption = reinterpret_cast<const char*>(u8"\u0628\u0633\u062A\u0646"),
+    .close_caption = "بستن",
     .close = {240, 2160, 1215, 375},
     .panel_name = "UserControl21",
     .panel = {240, 120, 6255, 2055},

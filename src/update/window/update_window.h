@@ -9,9 +9,9 @@
 #include <optional>
 #include <string>
 
+#include "common/language.h"
 #include "platform/ui/command_button.h"
 #include "platform/ui/program.h"
-#include "update/language.h"
 #include "update/window/update_panel.h"
 
 namespace vantrelle::update {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/wtf8.h"
+
 namespace {
 
 // The build names executables by their host path; under Wine a POSIX path is reached
@@ -22,7 +24,7 @@ std::wstring WindowsPath(std::string path) {
             c = '\\';
         }
     }
-    return std::wstring(path.begin(), path.end());
+    return vantrelle::Widen(path);
 }
 
 std::vector<std::wstring> Executables() {
@@ -51,17 +53,9 @@ std::wstring VersionString(const std::vector<char>& block, const std::wstring& n
     return std::wstring(value, wcsnlen(value, length));
 }
 
-std::string Utf8(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text) {
-        out += c < 0x80 ? static_cast<char>(c) : '?';
-    }
-    return out;
-}
-
 TEST(WindowsResources, EveryExecutableCarriesTheVersionStrings) {
     for (const std::wstring& executable : Executables()) {
-        SCOPED_TRACE(Utf8(executable));
+        SCOPED_TRACE(vantrelle::Narrow(executable));
         DWORD ignored = 0;
         const DWORD size = GetFileVersionInfoSizeW(executable.c_str(), &ignored);
         ASSERT_GT(size, 0u) << GetLastError();
@@ -93,7 +87,7 @@ TEST(WindowsResources, EveryExecutableCarriesTheVersionStrings) {
 
 TEST(WindowsResources, EveryExecutableRunsAsInvokerIsDpiAwareAndAsksForThemedControls) {
     for (const std::wstring& executable : Executables()) {
-        SCOPED_TRACE(Utf8(executable));
+        SCOPED_TRACE(vantrelle::Narrow(executable));
         HMODULE module = LoadLibraryExW(executable.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module, nullptr) << GetLastError();
         HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));

@@ -56,17 +56,17 @@ TEST_F(ButtonsTest, AMenuItemRunsItsClickWhenChosen) {
 TEST_F(ButtonsTest, ACheckBoxClicksOnEveryChangeByUserOrCodeAndNeverForTheSameValue) {
     CheckBox box(window, "Check1", {120, 120, 1500, 375});
     box.SetCaption("Special path");
-    std::vector<int> seen;
+    std::vector<CheckValue> seen;
     box.Click = [&] { seen.push_back(box.Value()); };
 
-    box.SetValue(0);
+    box.SetValue(vbUnchecked);
     EXPECT_TRUE(seen.empty());
-    box.SetValue(1);
-    EXPECT_EQ(seen, (std::vector<int>{1})) << "before SetValue returned";
-    box.SetValue(1);
+    box.SetValue(vbChecked);
+    EXPECT_EQ(seen, (std::vector<CheckValue>{vbChecked})) << "before SetValue returned";
+    box.SetValue(vbChecked);
     EXPECT_EQ(seen.size(), 1u);
     driver::Click(box);
-    EXPECT_EQ(seen, (std::vector<int>{1, 0}));
+    EXPECT_EQ(seen, (std::vector<CheckValue>{vbChecked, vbUnchecked}));
 }
 
 TEST_F(ButtonsTest, ACheckBoxClickThatClearsTheBoxRunsOnceMoreNested) {
@@ -74,13 +74,13 @@ TEST_F(ButtonsTest, ACheckBoxClickThatClearsTheBoxRunsOnceMoreNested) {
     int calls = 0;
     box.Click = [&] {
         ++calls;
-        if (box.Value() == 1) {
-            box.SetValue(0);
+        if (box.Value() == vbChecked) {
+            box.SetValue(vbUnchecked);
         }
     };
-    box.SetValue(1);
+    box.SetValue(vbChecked);
     EXPECT_EQ(calls, 2);
-    EXPECT_EQ(box.Value(), 0);
+    EXPECT_EQ(box.Value(), vbUnchecked);
 }
 
 TEST_F(ButtonsTest, OptionButtonsExcludeEachOtherAndClickForTheOneSelected) {

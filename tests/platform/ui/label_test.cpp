@@ -18,14 +18,9 @@ using testing::InkColumns;
 
 const Font kTahoma{"Tahoma", 8.25, false, kArabicCharset};
 const Font kArialBold12{"Arial", 12, true, kArabicCharset};
-// "مسير: " and a Farsi sentence long enough to wrap in a narrow label.
-const std::string kPathPrefix = "\xd9\x85\xd8\xb3\xd9\x8a\xd8\xb1: ";
-const std::string kFarsiWords =
-    "\xd8\xaf\xd8\xb1 \xd8\xa7\xd8\xb1\xd8\xaa\xd8\xa8\xd8\xa7\xd8\xb7 \xd8\xa8\xd8\xa7 "
-    "\xd8\xb3\xd8\xb1\xd9\x88\xd8\xb1 \xd8\xae\xd8\xb7\xd8\xa7\xd9\x8a\xd9\x8a \xd8\xb1\xd8\xae "
-    "\xd8\xaf\xd8\xa7\xd8\xaf\xd9\x87 \xd8\xa7\xd8\xb3\xd8\xaa \xd9\x84\xd8\xb7\xd9\x81\xd8\xa7 "
-    "\xd8\xa8\xd8\xb9\xd8\xaf\xd8\xa7 \xd8\xaa\xd9\x84\xd8\xa7\xd8\xb4 \xda\xa9\xd9\x86\xd9\x8a"
-    "\xd8\xaf";
+// The Farsi path prefix and a Farsi sentence long enough to wrap in a narrow label.
+const std::string kPathPrefix = "مسير: ";
+const std::string kFarsiWords = "در ارتباط با سرور خطايي رخ داده است لطفا بعدا تلاش کنيد";
 
 // How many of the dark pixels of two regions (w x h, at their top-left corners) agree, in
 // percent: a glyph placed a fraction of a pixel apart still matches, a text turned around
@@ -172,10 +167,7 @@ TEST_F(LabelTest, ALatinAddressInsideAFarsiLineKeepsItsOrder) {
     mixed.SetFont(kArialBold12);
     mixed.SetRightToLeft(true);
     mixed.SetAlignment(kAlignRight);
-    mixed.SetCaption(
-        "\xd8\xa8\xd8\xb1\xd8\xa7\xd9\x8a \xd8\xaf\xd8\xb1\xd9\x8a\xd8\xa7\xd9\x81\xd8\xaa "
-        "\xda\xa9\xd9\x86\xd9\x8a\xd8\xaf : " +
-        address);
+    mixed.SetCaption("براي دريافت کنيد : " + address);
     ASSERT_EQ(driver::ShownLines(mixed).size(), 1u);
     Label alone(window, "Label2", {0, 900, 5775, 600});
     alone.SetFont(kArialBold12);
@@ -201,11 +193,9 @@ TEST_F(LabelTest, ABracketAtAWrapKeepsTheSideItHasInTheWholeLine) {
     wrapped.SetFont(kTahoma);
     wrapped.SetRightToLeft(true);
     wrapped.SetAlignment(kAlignRight);
-    wrapped.SetCaption(
-        "\xd9\x85\xd8\xb1\xd8\xad\xd9\x84\xd9\x87 beta (rc one) \xd8\xaf\xd9\x88\xd9\x85");
+    wrapped.SetCaption("مرحله beta (rc one) دوم");
     ASSERT_EQ(driver::ShownLines(wrapped),
-              (std::vector<std::string>{"\xd9\x85\xd8\xb1\xd8\xad\xd9\x84\xd9\x87", "beta", "(rc",
-                                        "one)", "\xd8\xaf\xd9\x88\xd9\x85"}));
+              (std::vector<std::string>{"مرحله", "beta", "(rc", "one)", "دوم"}));
     Label reference(window, "Label2", {1200, 0, 450, 600});
     reference.SetFont(kTahoma);
     reference.SetAlignment(kAlignRight);

@@ -128,7 +128,7 @@ void CheckMessage(const UpdateVerdict& verdict, Language language) {
     Require(!message.text.empty(), "message is empty");
     if (const auto* newer = std::get_if<NewerAvailable>(&verdict)) {
         const std::size_t fixed = VerdictMessage(NewerAvailable{}, language).text.size();
-        Require(message.colour == kResultBlue, "new version not shown in blue");
+        Require(message.color == kResultBlue, "new version not shown in blue");
         Require(message.text.size() ==
                     fixed + newer->AnnouncedVersion.size() + newer->DownloadLocation.size(),
                 "message does not hold version and location exactly once");
@@ -137,9 +137,9 @@ void CheckMessage(const UpdateVerdict& verdict, Language language) {
         Require(message.text.ends_with(newer->DownloadLocation),
                 "message does not end with the download location");
     } else if (std::holds_alternative<UpToDate>(verdict)) {
-        Require(message.colour == kResultBlue, "up-to-date not shown in blue");
+        Require(message.color == kResultBlue, "up-to-date not shown in blue");
     } else {
-        Require(message.colour == kErrorRed, "error not shown in red");
+        Require(message.color == kErrorRed, "error not shown in red");
     }
 }
 

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "platform/ui/driver.h"
+#include "support/expected_texts.h"
 #include "support/loopback_http_server.h"
 #include "update/check.h"
 #include "update/site.h"
-#include "update/window/test_texts.h"
 
 namespace vantrelle::update {
 namespace {

@@ -10,9 +10,8 @@
 #include <vector>
 
 #include "platform/ui/driver.h"
+#include "support/expected_texts.h"
 #include "support/loopback_http_server.h"
-#include "update/code_points.h"
-#include "update/window/test_texts.h"
 
 namespace vantrelle::update {
 namespace {
@@ -73,7 +72,7 @@ TEST_F(WindowTest, EnglishWindowMatchesItsTable) {
     UpdateWindow* window = windows.Open(Language::English);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->Name(), "enUpdateor");
-    EXPECT_EQ(window->Caption(), "Update");
+    EXPECT_EQ(window->Caption(), expected::kEnglishUpdateCaption);
     EXPECT_TRUE(driver::IsOnScreen(*window));
     ExpectFixedDialogFrame(*window);
     EXPECT_EQ(driver::ClientWidth(*window), 6570 / 15);
@@ -82,7 +81,7 @@ TEST_F(WindowTest, EnglishWindowMatchesItsTable) {
     EXPECT_EQ(driver::ScreenGeometry(*window).top, 2190 / 15);
 
     EXPECT_EQ(window->Command1().Name(), "Command1");
-    EXPECT_EQ(window->Command1().Caption(), "Close");
+    EXPECT_EQ(window->Command1().Caption(), expected::kEnglishClose);
     EXPECT_EQ(driver::Geometry(window->Command1()), Px(5160, 2160, 1215, 375));
     EXPECT_TRUE(driver::FontOf(window->Command1()).default_font);
     EXPECT_EQ(window->Panel().Name(), "UserControl11");
@@ -107,13 +106,13 @@ TEST_F(WindowTest, FarsiWindowMirrorsTheEnglishOne) {
     UpdateWindow* window = windows.Open(Language::Farsi);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->Name(), "faUpdateor");
-    EXPECT_EQ(window->Caption(), Farsi("bh rwz rsAny"));
+    EXPECT_EQ(window->Caption(), expected::kFarsiUpdateCaption);
     EXPECT_FALSE(driver::MenuBarRightToLeft(*window)) << "the title reads left to right";
     ExpectFixedDialogFrame(*window);
     EXPECT_EQ(driver::ClientWidth(*window), 6630 / 15);
     EXPECT_EQ(driver::ClientHeight(*window), 2670 / 15);
 
-    EXPECT_EQ(window->Command1().Caption(), Farsi("bstn"));
+    EXPECT_EQ(window->Command1().Caption(), expected::kFarsiClose);
     EXPECT_EQ(driver::Geometry(window->Command1()), Px(240, 2160, 1215, 375));
     EXPECT_TRUE(driver::FontOf(window->Command1()).default_font);
     EXPECT_EQ(window->Panel().Name(), "UserControl21");
@@ -122,6 +121,21 @@ TEST_F(WindowTest, FarsiWindowMirrorsTheEnglishOne) {
     EXPECT_EQ(driver::Geometry(window->Panel().Label1()), Px(360, 240, 5775, 1935));
     EXPECT_TRUE(window->Panel().Label1().RightToLeft());
     EXPECT_EQ(driver::FocusedControl(*window), "Command1");
+}
+
+TEST_F(WindowTest, EveryCaptionFitsItsControlWaitingAndWithTheVerdictInBothLanguages) {
+    UpdateWindows quick = WindowsFor("/file");
+    for (Language language : {Language::English, Language::Farsi}) {
+        SCOPED_TRACE(language == Language::English ? "English" : "Farsi");
+        UpdateWindow* window = quick.Open(language);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(driver::ClippedCaptions(*window), std::vector<std::string>()) << "waiting";
+        const std::string waiting = Caption(*window);
+        ASSERT_TRUE(driver::WaitFor([&] { return Caption(*window) != waiting; }, 10000));
+        EXPECT_EQ(driver::ClippedCaptions(*window), std::vector<std::string>()) << "verdict";
+        quick.Slot(language).Unload();
+        driver::ProcessEvents();
+    }
 }
 
 TEST_F(WindowTest, LoadingShowsTheWaitingTextAndStartsOneRequest) {

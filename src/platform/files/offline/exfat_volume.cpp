@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/wtf8.h"
 #include "platform/files/files.h"
 #include "platform/files/offline/slot_stream.h"
-#include "platform/files/win32/wtf8.h"
 
 namespace vantrelle::files::offline {
 
@@ -162,7 +162,7 @@ VolumeEntry DecodeSet(const std::vector<Slot>& set, const Upcase& upcase) {
             name.push_back(Le16(&part[2 + 2 * k]));
         }
     }
-    entry.name = win32::Wtf8FromUtf16(name);
+    entry.name = Wtf8FromUtf16(name);
     for (std::size_t i = 2 + name_slots; i < set.size(); ++i) {
         if (set[i][0] < kBenignSecondaries) {
             return broken("the entry set of '" + entry.name +
@@ -297,8 +297,8 @@ class ExfatVolume final : public Volume {
         return std::make_unique<ExfatCursor>(device_, geometry_, fat_offset_, folder, upcase_);
     }
     bool SameName(const std::string& a, const std::string& b) const override {
-        auto wide_a = win32::Utf16FromWtf8(a);
-        auto wide_b = win32::Utf16FromWtf8(b);
+        auto wide_a = Utf16FromWtf8(a);
+        auto wide_b = Utf16FromWtf8(b);
         return wide_a && wide_b && upcase_.Of(*wide_a) == upcase_.Of(*wide_b);
     }
 
@@ -389,7 +389,8 @@ class ExfatVolume final : public Volume {
         const std::uint16_t checksum = EntrySetChecksum(bytes);
         set[0][2] = static_cast<std::uint8_t>(checksum);
         set[0][3] = static_cast<std::uint8_t>(checksum >> 8);
-        if (auto written = WriteSlot(device_, geometry_.sector_size, listed.slots[0], before, set[0]);
+        if (auto written =
+                WriteSlot(device_, geometry_.sector_size, listed.slots[0], before, set[0]);
             !written) {
             return written.error();
         }

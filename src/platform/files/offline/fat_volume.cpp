@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/wtf8.h"
 #include "platform/files/files.h"
 #include "platform/files/offline/slot_stream.h"
-#include "platform/files/win32/wtf8.h"
 
 namespace vantrelle::files::offline {
 
@@ -70,7 +70,7 @@ std::string ShortName(const Slot& slot) {
     if (!extension.empty()) {
         name += u'.' + extension;
     }
-    return win32::Wtf8FromUtf16(name);
+    return Wtf8FromUtf16(name);
 }
 
 bool IsDotEntry(const Slot& slot) {
@@ -117,7 +117,7 @@ class FatSetDecoder {
                 }
                 name.push_back(c);
             }
-            entry.name = win32::Wtf8FromUtf16(name);
+            entry.name = Wtf8FromUtf16(name);
             entry.slots = std::move(long_slots_);
         }
         if (entry.name.empty()) {
@@ -351,7 +351,8 @@ class FatVolume final : public Volume {
         }
         Slot after = before;
         after[11] = wanted;
-        if (auto written = WriteSlot(device_, geometry_.sector_size, listed.slots.back(), before, after);
+        if (auto written =
+                WriteSlot(device_, geometry_.sector_size, listed.slots.back(), before, after);
             !written) {
             return written.error();
         }

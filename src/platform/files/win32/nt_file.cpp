@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/files/win32/wtf8.h"
+#include "common/wtf8.h"
 
 namespace vantrelle::files::win32 {
 

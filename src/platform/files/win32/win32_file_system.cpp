@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
+#include "common/wtf8.h"
 #include "platform/files/files.h"
 #include "platform/files/win32/folder_handles.h"
 #include "platform/files/win32/native_path.h"
 #include "platform/files/win32/nt_file.h"
-#include "platform/files/win32/wtf8.h"
 
 namespace vantrelle::files {
 
@@ -48,7 +48,7 @@ std::optional<std::u16string> FullPathOf(std::u16string_view base) {
 
 // The path the caller gave, ready for the file API, or the error that stops it.
 Result<NativePath> Resolve(const std::string& path) {
-    std::optional<std::u16string> utf16 = win32::Utf16FromWtf8(path);
+    std::optional<std::u16string> utf16 = Utf16FromWtf8(path);
     if (!utf16) {
         return SystemError(ERROR_NO_UNICODE_TRANSLATION);
     }
@@ -90,8 +90,8 @@ struct Walk {
 
 // What every entry this backend gives can do: set its own attributes.
 std::uint32_t DosBitsOf(DWORD attributes) {
-    return attributes &
-           (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    return attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                         FILE_ATTRIBUTE_ARCHIVE);
 }
 
 class Resettable {
@@ -122,7 +122,7 @@ class Win32File : public File, public Resettable {
     Win32File(std::shared_ptr<Walk> walk, Node folder, ListedMember member)
         : walk_(std::move(walk)), folder_(std::move(folder)), member_(std::move(member)) {}
 
-    Result<std::string> Name() override { return win32::Wtf8FromUtf16(member_.name); }
+    Result<std::string> Name() override { return Wtf8FromUtf16(member_.name); }
     Result<std::uint32_t> Reset(DWORD attributes) const override {
         auto folder = walk_->folders.Open(folder_);
         if (!folder) {
@@ -195,9 +195,9 @@ class Win32Folder : public Folder, public Resettable {
     Win32Folder(std::shared_ptr<Walk> walk, Node node)
         : walk_(std::move(walk)), node_(std::move(node)), members_(std::make_shared<Members>()) {}
 
-    Result<std::string> Path() override { return win32::Wtf8FromUtf16(PathOf(*node_).display); }
+    Result<std::string> Path() override { return Wtf8FromUtf16(PathOf(*node_).display); }
     Result<std::string> Name() override {
-        return win32::Wtf8FromUtf16(node_->parent ? node_->listed.name : node_->named.name);
+        return Wtf8FromUtf16(node_->parent ? node_->listed.name : node_->named.name);
     }
     Result<std::unique_ptr<FileCollection>> Files() override;
     Result<std::unique_ptr<FolderCollection>> SubFolders() override;
@@ -395,7 +395,7 @@ class Win32FileSystem : public FileSystem {
             ListedMember& member = *next.value();
             if (MaskLets(member.attributes, mask_)) {
                 Listed listed;
-                listed.name = win32::Wtf8FromUtf16(member.name);
+                listed.name = Wtf8FromUtf16(member.name);
                 listed.entry = std::make_unique<DirEntry>(folder_, std::move(member));
                 return listed;
             }

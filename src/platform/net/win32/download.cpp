@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/files/win32/wtf8.h"
+#include "common/wtf8.h"
 #include "vantrelle_version.h"
 
 namespace vantrelle::net {
@@ -25,11 +25,6 @@ using std::chrono::milliseconds;
 // longer than that is a loop or a misconfiguration.
 constexpr UINT kDelivered = WM_APP + 1;
 constexpr wchar_t kSinkClass[] = L"VantrelleDownloadSink";
-
-std::wstring Wide(const std::string& text) {
-    const auto wide = files::win32::Utf16FromWtf8(text);
-    return wide ? std::wstring(wide->begin(), wide->end()) : std::wstring();
-}
 
 // The parts of an http or https address; nothing for anything else.
 struct Address {
@@ -135,8 +130,9 @@ class Transfer {
 
   private:
     TransferFailure Fetch() {
-        session_.Reset(WinHttpOpen(L"Vantrelle/" VANTRELLE_VERSION, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                   WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+        session_.Reset(WinHttpOpen(L"Vantrelle/" VANTRELLE_VERSION,
+                                   WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                   WINHTTP_NO_PROXY_BYPASS, 0));
         if (session_.get() == nullptr) {
             return TransferFailure::kConnection;
         }
@@ -348,7 +344,8 @@ class WinHttpDownload : public Download {
     }
 
     void Start(const std::string& target, TransferLimits limits) {
-        const auto address = Parse(Wide(target));
+        // An address that is not text is refused, never sent with U+FFFD in it.
+        const auto address = Utf16FromWtf8(target) ? Parse(Widen(target)) : std::nullopt;
         if (!address) {
             const std::lock_guard lock(shared_->mutex);
             shared_->outcome = AsyncProperty::Failed(target, TransferFailure::kCannotStart);

@@ -13,12 +13,12 @@ CheckBox::CheckBox(Window& window, std::string name, Rect at)
                      [this] { qt::Raise(this->window(), Click); });
 }
 
-void CheckBox::SetValue(int value) {
-    qt::WidgetOf<QCheckBox>(*this)->setChecked(value != 0);
+void CheckBox::SetValue(CheckValue value) {
+    qt::WidgetOf<QCheckBox>(*this)->setChecked(value == vbChecked);
 }
 
-int CheckBox::Value() const {
-    return qt::WidgetOf<QCheckBox>(*this)->isChecked() ? 1 : 0;
+CheckValue CheckBox::Value() const {
+    return qt::WidgetOf<QCheckBox>(*this)->isChecked() ? vbChecked : vbUnchecked;
 }
 
 void CheckBox::SetCaption(const std::string& caption) {

@@ -86,8 +86,8 @@ void LabelWidget::SetCaption(const std::string& caption) {
     }
 }
 
-void LabelWidget::SetAlignment(int alignment) {
-    alignment_ = alignment == kAlignRight ? kAlignRight : kAlignLeft;
+void LabelWidget::SetAlignment(Alignment alignment) {
+    alignment_ = alignment;
     update();
 }
 
@@ -184,11 +184,11 @@ Color Label::ForeColor() const {
             static_cast<std::uint8_t>(color.blue())};
 }
 
-void Label::SetAlignment(int alignment) {
+void Label::SetAlignment(ui::Alignment alignment) {
     Widget(*this)->SetAlignment(alignment);
 }
 
-int Label::Alignment() const {
+ui::Alignment Label::Alignment() const {
     return Widget(*this)->alignment();
 }
 

@@ -16,8 +16,8 @@ class LabelWidget : public QWidget {
 
     void SetCaption(const std::string& caption);
     const std::string& caption() const { return caption_; }
-    void SetAlignment(int alignment);
-    int alignment() const { return alignment_; }
+    void SetAlignment(Alignment alignment);
+    Alignment alignment() const { return alignment_; }
     // The lines as the current width and font lay them out.
     std::vector<std::string> Lines() const;
     // How often the label has been painted, for tests that it is on screen in time.
@@ -31,7 +31,7 @@ class LabelWidget : public QWidget {
 
   private:
     std::string caption_;
-    int alignment_ = 0;
+    Alignment alignment_ = kAlignLeft;
     int paints_ = 0;
 };
 

@@ -19,7 +19,7 @@ struct CheckBoxNative : Control::Native {
     void Notified(WORD code) override {
         if (code == BN_CLICKED) {
             auto& box = static_cast<CheckBox&>(*owner);
-            box.SetValue(box.Value() == 0 ? 1 : 0);
+            box.SetValue(box.Value() == vbChecked ? vbUnchecked : vbChecked);
         }
     }
 
@@ -38,19 +38,18 @@ CheckBoxNative& Of(const CheckBox& box) {
 CheckBox::CheckBox(Window& window, std::string name, Rect at)
     : Control(window, std::move(name), std::make_unique<CheckBoxNative>(window, at)) {}
 
-void CheckBox::SetValue(int value) {
-    const int wanted = value != 0 ? 1 : 0;
-    if (wanted == Value()) {
+void CheckBox::SetValue(CheckValue value) {
+    if (value == Value()) {
         return;
     }
-    SendMessageW(native().hwnd, BM_SETCHECK, wanted != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(native().hwnd, BM_SETCHECK, value == vbChecked ? BST_CHECKED : BST_UNCHECKED, 0);
     if (Click) {
         Click();
     }
 }
 
-int CheckBox::Value() const {
-    return SendMessageW(native().hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+CheckValue CheckBox::Value() const {
+    return SendMessageW(native().hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? vbChecked : vbUnchecked;
 }
 
 void CheckBox::SetCaption(const std::string& caption) {

@@ -144,7 +144,7 @@ struct LabelNative : Control::Native {
 
     std::string caption;
     std::optional<Color> fore;
-    int alignment = kAlignLeft;
+    Alignment alignment = kAlignLeft;
 };
 
 LabelNative& Of(const Label& label) {
@@ -195,14 +195,14 @@ Color Label::ForeColor() const {
     return {GetRValue(text), GetGValue(text), GetBValue(text)};
 }
 
-void Label::SetAlignment(int alignment) {
+void Label::SetAlignment(ui::Alignment alignment) {
     Of(*this).alignment = alignment;
     // Kept in the style too, for whoever reads the control from outside.
     win32::SetStyleBits(native().hwnd, GWL_STYLE, SS_RIGHT, alignment == kAlignRight);
     InvalidateRect(native().hwnd, nullptr, TRUE);
 }
 
-int Label::Alignment() const {
+ui::Alignment Label::Alignment() const {
     return Of(*this).alignment;
 }
 

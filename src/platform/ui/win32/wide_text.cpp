@@ -1,21 +1,6 @@
 #include "platform/ui/win32/wide_text.h"
 
-#include "platform/files/win32/wtf8.h"
-
 namespace vantrelle::ui::win32 {
-
-namespace wtf8 = vantrelle::files::win32;
-
-std::wstring Widen(std::string_view text) {
-    wtf8::Utf16StreamDecoder decoder;
-    std::u16string wide = decoder.Decode(text);
-    wide += decoder.Finish();
-    return std::wstring(wide.begin(), wide.end());
-}
-
-std::string Narrow(std::wstring_view text) {
-    return wtf8::Wtf8FromUtf16(std::u16string(text.begin(), text.end()));
-}
 
 std::wstring ShownLines(std::string_view text) {
     const std::wstring wide = Widen(text);

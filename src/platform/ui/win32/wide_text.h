@@ -6,12 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "common/wtf8.h"
+
 namespace vantrelle::ui::win32 {
 
-// Bytes that are not UTF-8 (a name read off a damaged stick) become U+FFFD each, so a text
-// is always shown, never dropped.
-std::wstring Widen(std::string_view text);
-std::string Narrow(std::wstring_view text);
+using vantrelle::Narrow;
+using vantrelle::Widen;
 
 // A STATIC control and a message box break lines only at CR LF; a lone CR or a lone LF in
 // a caption would show as a box or nothing. Both become CR LF.

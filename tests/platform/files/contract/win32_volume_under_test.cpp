@@ -6,20 +6,12 @@
 
 #include <string>
 
+#include "common/wtf8.h"
 #include "platform/files/contract/volume_under_test.h"
-#include "platform/files/win32/wtf8.h"
 
 namespace vantrelle::testing {
 
 namespace {
-
-std::wstring Wide(const std::string& wtf8) {
-    const auto utf16 = files::win32::Utf16FromWtf8(wtf8).value_or(u"");
-    return std::wstring(utf16.begin(), utf16.end());
-}
-std::string Narrow(const std::wstring& wide) {
-    return files::win32::Wtf8FromUtf16(std::u16string(wide.begin(), wide.end()));
-}
 
 class Win32VolumeUnderTest final : public VolumeUnderTest {
   public:
@@ -70,7 +62,7 @@ class Win32VolumeUnderTest final : public VolumeUnderTest {
     }
     bool ReachesLinksThemselves() override { return !UnderWine(); }
     bool MakeLink(const std::string& name, const std::string& target) override {
-        return CreateSymbolicLinkW(Long(PathOf(name)).c_str(), Wide(target).c_str(),
+        return CreateSymbolicLinkW(Long(PathOf(name)).c_str(), Widen(target).c_str(),
                                    SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
     }
     void Remove(const std::string& name) override {
@@ -97,7 +89,7 @@ class Win32VolumeUnderTest final : public VolumeUnderTest {
     }
     static std::wstring Long(const std::wstring& path) { return L"\\\\?\\" + path; }
     std::wstring PathOf(const std::string& name) const {
-        std::wstring relative = Wide(name);
+        std::wstring relative = Widen(name);
         for (wchar_t& c : relative) {
             c = c == L'/' ? L'\\' : c;
         }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/wtf8.h"
 #include "engine/fix_folder.h"
 #include "engine/fix_folder_tree.h"
 #include "platform/files/files.h"
@@ -26,10 +27,6 @@ bool UnderWine() {
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
-std::wstring Wide(const std::string& text) {
-    return std::wstring(text.begin(), text.end());  // ASCII only
-}
-
 std::string Windows(const std::string& linux_path) {
     std::string path = "Z:" + linux_path;
     for (char& c : path) {
@@ -39,7 +36,7 @@ std::string Windows(const std::string& linux_path) {
 }
 
 DWORD Attributes(const std::string& linux_path) {
-    return GetFileAttributesW(Wide("\\\\?\\" + Windows(linux_path)).c_str());
+    return GetFileAttributesW(Widen("\\\\?\\" + Windows(linux_path)).c_str());
 }
 
 bool Exists(const std::string& linux_path) {
@@ -58,7 +55,8 @@ void Shell(const std::string& command) {
     static int runs = 0;
     const std::string done = "/tmp/vantrelle-shell-" + std::to_string(GetCurrentProcessId()) + "-" +
                              std::to_string(++runs);
-    std::wstring line = L"Z:\\bin\\sh -c \"(" + Wide(command) + L"); touch '" + Wide(done) + L"'\"";
+    std::wstring line =
+        L"Z:\\bin\\sh -c \"(" + Widen(command) + L"); touch '" + Widen(done) + L"'\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -71,7 +69,7 @@ void Shell(const std::string& command) {
         Sleep(10);
     }
     ASSERT_TRUE(Exists(done)) << command;
-    DeleteFileW(Wide("\\\\?\\" + Windows(done)).c_str());
+    DeleteFileW(Widen("\\\\?\\" + Windows(done)).c_str());
 }
 
 // Answers Yes to every prompt and keeps its text; `before_first_answer` runs while the
@@ -163,7 +161,7 @@ TEST_F(Win32EntriesTest, TwoEntriesUnderOneNameAreEachResetOrReported) {
         int hidden = 0;
         int seen = 0;
         WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW(Wide("\\\\?\\" + Windows(stick) + "\\*").c_str(), &data);
+        HANDLE find = FindFirstFileW(Widen("\\\\?\\" + Windows(stick) + "\\*").c_str(), &data);
         if (find == INVALID_HANDLE_VALUE) {
             return -1;
         }
@@ -201,7 +199,7 @@ TEST_F(Win32EntriesTest, AFolderSwappedForALinkWhileAPromptWaitsIsNotEntered) {
           HideCommand("stick/S/T/locked stick/S/T/later stick/S/T/U stick/S/T/U/inner "
                       "outside/later outside/U outside/U/inner") +
           " && chattr +i stick/S/T/locked");
-    if (SetFileAttributesW(Wide("\\\\?\\" + Windows(base + "/stick/S/T/locked")).c_str(),
+    if (SetFileAttributesW(Widen("\\\\?\\" + Windows(base + "/stick/S/T/locked")).c_str(),
                            FILE_ATTRIBUTE_HIDDEN)) {
         GTEST_SKIP() << "chattr +i has no effect on this file system";
     }

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "common/wtf8.h"
 #include "engine/fix_folder.h"
 #include "engine/fix_folder_tree.h"
 #include "platform/files/files.h"
-#include "platform/files/win32/wtf8.h"
 #include "support/scripted_message_box.h"
 
 namespace vantrelle::files {
@@ -35,10 +35,6 @@ bool UnderWine() {
 // Windows only.
 const DWORD kFlagsOfInterest = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                FILE_ATTRIBUTE_SYSTEM | (UnderWine() ? 0 : FILE_ATTRIBUTE_ARCHIVE);
-std::string Utf8(const std::wstring& text) {
-    return win32::Wtf8FromUtf16(std::u16string(text.begin(), text.end()));
-}
-
 std::wstring Long(const std::wstring& path) {
     return L"\\\\?\\" + path;
 }
@@ -116,7 +112,7 @@ class Win32FileSystemTest : public ::testing::Test {
     }
 
     std::wstring At(const std::wstring& relative) const { return root + L"\\" + relative; }
-    std::string Utf8At(const std::wstring& relative) const { return Utf8(At(relative)); }
+    std::string Utf8At(const std::wstring& relative) const { return Narrow(At(relative)); }
 
     // Every name a listing of `folder` yields with `mask`, in order.
     std::vector<std::string> Listing(const std::string& folder, std::uint32_t mask) {
@@ -161,19 +157,20 @@ TEST_F(Win32FileSystemTest, TheListingYieldsWhatTheMaskAsksFor) {
     MakeFolder(At(L"folder"));
     MakeFolder(At(L"hidden folder"), FILE_ATTRIBUTE_HIDDEN);
 
-    EXPECT_EQ(Listing(Utf8(root), kEverything),
+    EXPECT_EQ(Listing(Narrow(root), kEverything),
               (Names{".", "..", "both", "folder", "hidden", "hidden folder", "plain", "read-only",
                      "system"}));
-    EXPECT_EQ(Listing(Utf8(root), kNormal), (Names{"plain", "read-only"}));
-    EXPECT_EQ(Listing(Utf8(root), kHidden), (Names{"hidden", "plain", "read-only"}));
-    EXPECT_EQ(Listing(Utf8(root), kDirectory), (Names{".", "..", "folder", "plain", "read-only"}));
-    EXPECT_EQ(Listing(Utf8(root), kHidden | kSystem),
+    EXPECT_EQ(Listing(Narrow(root), kNormal), (Names{"plain", "read-only"}));
+    EXPECT_EQ(Listing(Narrow(root), kHidden), (Names{"hidden", "plain", "read-only"}));
+    EXPECT_EQ(Listing(Narrow(root), kDirectory),
+              (Names{".", "..", "folder", "plain", "read-only"}));
+    EXPECT_EQ(Listing(Narrow(root), kHidden | kSystem),
               (Names{"both", "hidden", "plain", "read-only", "system"}));
 }
 
 TEST_F(Win32FileSystemTest, AListingEndsWithAnEmptyNameAndCannotBeReadOnAfterwards) {
     MakeFile(At(L"only"));
-    EXPECT_EQ(Listing(Utf8(root), kNormal), Names{"only"});
+    EXPECT_EQ(Listing(Narrow(root), kNormal), Names{"only"});
     auto after = fs->Dir();
     ASSERT_FALSE(after.ok());
     EXPECT_EQ(after.error().number, ERROR_NO_MORE_FILES);
@@ -238,29 +235,26 @@ TEST_F(Win32FileSystemTest, SetAttrMakesListedFilesAndFoldersNormalAndLeavesThei
 
     // A doubled separator, as after a drive root, names the same entry.
     MakeFile(At(L"twice"), FILE_ATTRIBUTE_HIDDEN);
-    ASSERT_TRUE(ResetListed(Utf8(root) + "\\\\", "twice").ok());
+    ASSERT_TRUE(ResetListed(Narrow(root) + "\\\\", "twice").ok());
     EXPECT_TRUE(IsNormal(At(L"twice")));
 }
 
 TEST_F(Win32FileSystemTest, NamesTheSystemWouldRewriteAreReachedExactly) {
     // Farsi, a character beyond the basic plane, a trailing dot and space, a device name.
-    const std::wstring names[] = {L"\u0641\u0627\u064A\u0644 \u06A9",
-                                  L"smile \U0001F600",
-                                  L"trailing. ",
-                                  L"dots...",
-                                  L"NUL",
-                                  L"con.txt"};
+    const std::wstring names[] = {L"فايل ک", L"smile \U0001F600", L"trailing. ", L"dots...",
+                                  L"NUL",    L"con.txt"};
     for (const auto& name : names) {
         MakeFile(At(name), kHiddenSystem);
     }
     ScriptedMessageBox box;
-    EXPECT_EQ(engine::FixFolder(Utf8(root), *fs, box), engine::kNoError);
+    EXPECT_EQ(engine::FixFolder(Narrow(root), *fs, box), engine::kNoError);
     for (const auto& name : names) {
-        EXPECT_TRUE(IsNormal(At(name))) << Utf8(name);
+        EXPECT_TRUE(IsNormal(At(name))) << Narrow(name);
     }
-    Names listed = Listing(Utf8(root), kEverything);
+    Names listed = Listing(Narrow(root), kEverything);
     for (const auto& name : names) {
-        EXPECT_NE(std::find(listed.begin(), listed.end(), Utf8(name)), listed.end()) << Utf8(name);
+        EXPECT_NE(std::find(listed.begin(), listed.end(), Narrow(name)), listed.end())
+            << Narrow(name);
     }
 }
 
@@ -272,8 +266,8 @@ TEST_F(Win32FileSystemTest, UnpairedSurrogatesInNamesRoundTrip) {
         GTEST_SKIP() << "this file system cannot name a file with an unpaired surrogate";
     }
     CloseHandle(file);
-    EXPECT_EQ(Listing(Utf8(root), kHidden), Names{"x\xED\xA0\x80y"});
-    ASSERT_TRUE(ResetListed(Utf8At(L""), Utf8(name)).ok());
+    EXPECT_EQ(Listing(Narrow(root), kHidden), Names{"x\xED\xA0\x80y"});
+    ASSERT_TRUE(ResetListed(Utf8At(L""), Narrow(name)).ok());
     EXPECT_TRUE(IsNormal(At(name)));
 }
 
@@ -287,7 +281,7 @@ TEST_F(Win32FileSystemTest, TheFolderModelHoldsEveryMemberButNeverTheDots) {
     auto object_model = fs->CreateFileSystemObject();
     ASSERT_TRUE(object_model.ok());
     // A trailing separator and a doubled one make no difference.
-    auto opened = object_model.value()->GetFolder(Utf8(root) + "\\\\top\\");
+    auto opened = object_model.value()->GetFolder(Narrow(root) + "\\\\top\\");
     ASSERT_TRUE(opened.ok()) << opened.error().description;
     Folder& top = *opened.value();
     EXPECT_EQ(top.Path().value(), Utf8At(L"top"));
@@ -319,7 +313,7 @@ TEST_F(Win32FileSystemTest, TheFolderModelHoldsEveryMemberButNeverTheDots) {
     EXPECT_EQ(folder_paths, (Names{Utf8At(L"top\\c"), Utf8At(L"top\\d")}));
 
     // A root has an empty name and a path that ends in the separator.
-    const std::string drive = Utf8(root).substr(0, 2);
+    const std::string drive = Narrow(root).substr(0, 2);
     auto root_folder = object_model.value()->GetFolder(drive + "\\");
     ASSERT_TRUE(root_folder.ok());
     EXPECT_EQ(root_folder.value()->Path().value(), drive + "\\");
@@ -357,7 +351,7 @@ TEST_F(Win32FileSystemTest, AnEntryReplacedSinceItWasListedIsRefusedAndLeftAlone
     EXPECT_EQ(Attributes(At(L"file")) & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
 
     auto object_model = std::move(fs->CreateFileSystemObject().value());
-    auto top = std::move(object_model->GetFolder(Utf8(root)).value());
+    auto top = std::move(object_model->GetFolder(Narrow(root)).value());
     auto folders = std::move(top->SubFolders().value()->Enumerate().value());
     auto folder = std::move(folders->Next().value());
     ASSERT_EQ(folder->Name().value(), "folder");
@@ -394,7 +388,7 @@ TEST_F(Win32FileSystemTest, AWalkDeeperThanTheFoldersKeptOpenReachesEveryFolder)
     ScriptedMessageBox box;
     EXPECT_EQ(engine::FixFolderTree(Utf8At(L"top"), *fs, box), engine::kNoError);
     for (const auto& entry : entries) {
-        EXPECT_TRUE(IsNormal(At(entry))) << Utf8(entry);
+        EXPECT_TRUE(IsNormal(At(entry))) << Narrow(entry);
     }
 }
 
@@ -406,7 +400,7 @@ TEST_F(Win32FileSystemTest, RelativeAndDriveRelativePathsWork) {
     ASSERT_TRUE(SetCurrentDirectoryW(root.c_str()));
 
     auto object_model = fs->CreateFileSystemObject();
-    const std::string drive = Utf8(root).substr(0, 2);
+    const std::string drive = Narrow(root).substr(0, 2);
     auto here = object_model.value()->GetFolder(drive);  // a bare drive is its root
     auto sub = object_model.value()->GetFolder("sub");
     const Names listed = Listing("sub", kHidden);
@@ -472,7 +466,7 @@ TEST_F(Win32FileSystemTest, AThreeLevelTreeBecomesVisibleButReservedFoldersKeepT
           L"stick\\level1\\RECYCLER.old", L"stick\\level1\\level2", L"stick\\level1\\level2\\file3",
           L"stick\\level1\\level2\\level3", L"stick\\sYsTeM vOlUmE iNfOrMaTiOn",
           L"stick\\level1\\$recycle.bin"}) {
-        EXPECT_TRUE(IsNormal(At(entry))) << Utf8(entry);
+        EXPECT_TRUE(IsNormal(At(entry))) << Narrow(entry);
     }
     EXPECT_EQ(Attributes(At(L"stick\\sYsTeM vOlUmE iNfOrMaTiOn\\kept")) & kHiddenSystem,
               kHiddenSystem);
@@ -508,7 +502,7 @@ TEST_F(Win32FileSystemTest, LinksAreFilesOfTheFolderModelAndAreNeverWalkedInto) 
     const std::wstring tree = fixture + L"\\tree";
 
     auto object_model = fs->CreateFileSystemObject();
-    auto folder = object_model.value()->GetFolder(Utf8(tree));
+    auto folder = object_model.value()->GetFolder(Narrow(tree));
     ASSERT_TRUE(folder.ok());
     EXPECT_EQ(folder.value()->SubFolders().value()->Count().value(), 0);
     EXPECT_EQ(folder.value()->Files().value()->Count().value(), 2);
@@ -520,7 +514,7 @@ TEST_F(Win32FileSystemTest, LinksAreFilesOfTheFolderModelAndAreNeverWalkedInto) 
     if (opened_as_target) {
         box.Then(6).Then(6);
     }
-    const engine::RepairResult result = engine::FixFolderTree(Utf8(tree), *fs, box);
+    const engine::RepairResult result = engine::FixFolderTree(Narrow(tree), *fs, box);
     EXPECT_EQ(Attributes(fixture + L"\\outside\\secret") & FILE_ATTRIBUTE_HIDDEN,
               FILE_ATTRIBUTE_HIDDEN);
     if (opened_as_target) {

@@ -53,15 +53,14 @@ TEST(Win32MessageBox, ShowsTheTextLeftToRightKeepsTheProgramWaitingAndAnswersThe
                                  nullptr, nullptr, nullptr, nullptr);
     Win32MessageBox box;
     SeenBox seen;
-    std::thread answer([&] { seen = AnswerBox(L"\u0647\u0634\u062F\u0627\u0631", IDYES, other); });
+    std::thread answer([&] { seen = AnswerBox(L"هشدار", IDYES, other); });
     // 52: Yes and No with the exclamation icon; a Farsi text and title.
-    const int pressed = box.MsgBox("\xD8\xA2\xD9\x8A\xD8\xA7?\r\nsecond\rthird", 52,
-                                   "\xD9\x87\xD8\xB4\xD8\xAF\xD8\xA7\xD8\xB1");
+    const int pressed = box.MsgBox("آيا?\r\nsecond\rthird", 52, "هشدار");
     answer.join();
     DestroyWindow(other);
 
     EXPECT_EQ(pressed, 6);
-    EXPECT_EQ(seen.text, L"\u0622\u064A\u0627?\r\nsecond\r\nthird");
+    EXPECT_EQ(seen.text, L"آيا?\r\nsecond\r\nthird");
     EXPECT_TRUE(seen.yes && seen.no && !seen.ok);
     EXPECT_EQ(seen.default_button, IDYES);
     EXPECT_EQ(seen.ex_style & (WS_EX_LAYOUTRTL | WS_EX_RTLREADING | WS_EX_RIGHT), 0);

@@ -1,13 +1,13 @@
-#include "platform/files/win32/wtf8.h"
+#include "common/wtf8.h"
 
 #include <gtest/gtest.h>
 
-namespace vantrelle::files::win32 {
+namespace vantrelle {
 namespace {
 
 TEST(Wtf8, EncodesUtf16AsUtf8WhereItIsValid) {
     EXPECT_EQ(Wtf8FromUtf16(u"readme.txt"), "readme.txt");
-    EXPECT_EQ(Wtf8FromUtf16(u"\u0641\u0627\u06CC\u0644"), "\u0641\u0627\u06CC\u0644");
+    EXPECT_EQ(Wtf8FromUtf16(u"فایل"), "فایل");
     EXPECT_EQ(Wtf8FromUtf16(u"caf\u00E9 \u20AC"), "caf\u00E9 \u20AC");
     EXPECT_EQ(Wtf8FromUtf16(u"\U0001F600.txt"), "\xF0\x9F\x98\x80.txt");  // a pair
     EXPECT_EQ(Wtf8FromUtf16(u""), "");
@@ -76,5 +76,19 @@ TEST(Utf16StreamDecoder, ReplacesWhatIsNotWtf8AndGoesOn) {
     EXPECT_EQ(decoder.Decode("ok"), u"ok");
 }
 
+TEST(Widen, FarsiRoundTripsAndBrokenBytesBecomeReplacementCharacters) {
+    const std::string farsi = "مسير: E:\\";
+    EXPECT_EQ(Widen(farsi), L"\u0645\u0633\u064A\u0631: E:\\");
+    EXPECT_EQ(Narrow(Widen(farsi)), farsi);
+    EXPECT_EQ(Widen("a\xFF"
+                    "b\xC3"),
+              L"a\uFFFDb\uFFFD");
+}
+
+TEST(Widen, AnUnpairedSurrogateSurvivesTheWayBack) {
+    const std::wstring lone_lead{L'n', wchar_t(0xD800)};
+    EXPECT_EQ(Widen(Narrow(lone_lead)), lone_lead);
+}
+
 }  // namespace
-}  // namespace vantrelle::files::win32
+}  // namespace vantrelle

@@ -1,6 +1,6 @@
-#include "platform/files/win32/wtf8.h"
+#include "common/wtf8.h"
 
-namespace vantrelle::files::win32 {
+namespace vantrelle {
 
 namespace {
 
@@ -142,4 +142,15 @@ std::u16string Utf16StreamDecoder::Finish() {
     return out;
 }
 
-}  // namespace vantrelle::files::win32
+std::wstring Widen(std::string_view text) {
+    Utf16StreamDecoder decoder;
+    std::u16string wide = decoder.Decode(text);
+    wide += decoder.Finish();
+    return std::wstring(wide.begin(), wide.end());
+}
+
+std::string Narrow(std::wstring_view text) {
+    return Wtf8FromUtf16(std::u16string(text.begin(), text.end()));
+}
+
+}  // namespace vantrelle
