@@ -91,6 +91,7 @@ class ConsoleRepairPrompt final : public engine::RepairPrompt {
     int progress_width_;
     bool progress_shown_ = false;
     std::chrono::steady_clock::time_point progress_at_;
+    std::uint64_t progress_calls_ = 0;
     struct Counts {
         long reset = 0;
         long normal = 0;
