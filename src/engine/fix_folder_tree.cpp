@@ -161,7 +161,8 @@ class FolderWalk {
             return Fail(Missing("The folder object model is not available"));
         }
         // A sub-folder is opened as listed, never looked up again by the path shown.
-        auto opened = listed_ ? object_model_->GetFolder(*listed_) : object_model_->GetFolder(path());
+        auto opened =
+            listed_ ? object_model_->GetFolder(*listed_) : object_model_->GetFolder(path());
         if (!opened) {
             return Fail(opened.error());
         }
@@ -352,8 +353,8 @@ RepairResult FixFolderTree(const std::string& path, FileSystem& fs, RepairPrompt
 
         walk.step = outcome.next;
         if (outcome.descend_to) {
-            levels.push_back(
-                std::make_unique<FolderWalk>(&walk, *outcome.descend_to, outcome.listed, fs, prompt));
+            levels.push_back(std::make_unique<FolderWalk>(&walk, *outcome.descend_to,
+                                                          outcome.listed, fs, prompt));
         }
     }
 }

@@ -26,7 +26,8 @@ constexpr Texts kEnglish{
     "Your Application is up to date (Version " VANTRELLE_VERSION ")",
     "There in a new version available (Version ",
     " )\r"
-    "You are using version " VANTRELLE_VERSION "\r\n"
+    "You are using version " VANTRELLE_VERSION
+    "\r\n"
     "To download update go to: ",
     "Problem on Data recevied from server.\r\n"
     "Please check if ",
@@ -39,7 +40,8 @@ constexpr Texts kFarsi{
     "شما از آخرين نسخه برنامه استفاده مي کنيد ( نسخه " VANTRELLE_VERSION ")",
     "نسخه جديد از برنامه آماده شده (نسخه ",
     " )\r"
-    "شما از نسخه " VANTRELLE_VERSION " استفاده مي کنيد"
+    "شما از نسخه " VANTRELLE_VERSION
+    " استفاده مي کنيد"
     "\r\n"
     "براي دريافت نسخه جديد به آدرس فوق مراجعه کنيد : ",
     "در اطلاعات دريافتي از سرور ايرادي وجود دارد"

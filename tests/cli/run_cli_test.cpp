@@ -180,11 +180,13 @@ TEST_F(RunCliTest, VerboseTellsEachEntryResetAndTheCounts) {
 
     Outcome run = RunWith(volume, {"-v", "--on-error=continue", "E:\\stick"});
 
-    EXPECT_EQ(run.out, "reset    SH    E:\\stick\\a\n"
-                       "reset     H    E:\\stick\\d\n" +
-                           std::string(kErrors));
-    EXPECT_TRUE(run.console.ends_with("vantrelle-cli: E:\\stick: 2 reset, 1 already normal, 1 "
-                                      "failed, 1 reserved folder left alone\n"))
+    EXPECT_EQ(run.out,
+              "reset    SH    E:\\stick\\a\n"
+              "reset     H    E:\\stick\\d\n" +
+                  std::string(kErrors));
+    EXPECT_TRUE(
+        run.console.ends_with("vantrelle-cli: E:\\stick: 2 reset, 1 already normal, 1 "
+                              "failed, 1 reserved folder left alone\n"))
         << run.console;
     EXPECT_EQ(RunWith(volume, {"-q", "E:\\stick"}, "", 80).console, "");
 }
@@ -218,11 +220,12 @@ TEST_F(RunCliTest, ListShowsWhatARepairWouldChangeAndChangesNothing) {
 
     EXPECT_EQ(run.status, kExitSuccess);
     // The walk is the repair's: the reserved folder itself, not what it holds.
-    EXPECT_EQ(run.out, "   SH    E:\\stick\\a\n"
-                       "    H    E:\\stick\\d\n"
-                       "    H    E:\\stick\\d\\inner\n"
-                       "    H    E:\\stick\\RECYCLER\n"
-                       "4 entries would be reset\n");
+    EXPECT_EQ(run.out,
+              "   SH    E:\\stick\\a\n"
+              "    H    E:\\stick\\d\n"
+              "    H    E:\\stick\\d\\inner\n"
+              "    H    E:\\stick\\RECYCLER\n"
+              "4 entries would be reset\n");
     EXPECT_EQ(volume.Attributes("E:\\stick\\a"), files::kHidden | files::kSystem);
     EXPECT_EQ(volume.Attributes("E:\\stick\\RECYCLER") & files::kHidden, files::kHidden);
 }

@@ -12,8 +12,8 @@ namespace vantrelle::testing {
 // platform's "file not found" number when the listing holds no such name.
 inline files::Result<files::Listed> ListedEntry(files::FileSystem& fs, const std::string& folder,
                                                 const std::string& name) {
-    constexpr std::uint32_t kEveryEntry = files::kReadOnly | files::kHidden | files::kSystem |
-                                          files::kDirectory | files::kArchive;
+    constexpr std::uint32_t kEveryEntry =
+        files::kReadOnly | files::kHidden | files::kSystem | files::kDirectory | files::kArchive;
     auto listed = fs.Dir(folder + fs.Separator(), kEveryEntry);
     while (listed && !listed.value().name.empty()) {
         if (listed.value().name == name) {

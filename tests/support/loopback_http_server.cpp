@@ -110,8 +110,8 @@ class Connection : public QObject {
         // A proxy's request names the default port of an absolute address or leaves it out
         // (WinHTTP writes "host:80"); both are the same address.
         if (const std::size_t port = path.find(":80/"); path.rfind("http://", 0) == 0 &&
-                                                         port != std::string::npos &&
-                                                         port < path.find('/', 7)) {
+                                                        port != std::string::npos &&
+                                                        port < path.find('/', 7)) {
             path.erase(port, 3);
         }
         auto [answer, record] = lookup_(path, request_.left(end));

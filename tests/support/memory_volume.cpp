@@ -63,7 +63,8 @@ bool IsDrive(std::string_view part) {
 
 const Error kPathNotFoundError{kPathNotFound, "The system cannot find the path specified."};
 const Error kFileNotFoundError{kFileNotFound, "The system cannot find the file specified."};
-constexpr std::uint32_t kDosBits = files::kReadOnly | files::kHidden | files::kSystem | files::kArchive;
+constexpr std::uint32_t kDosBits =
+    files::kReadOnly | files::kHidden | files::kSystem | files::kArchive;
 const Error kReplacedError{kReplaced, "The entry was replaced by another one since it was listed."};
 
 // What every entry the volume gives keeps: the object it names (by its path and which
@@ -353,7 +354,8 @@ void MemoryVolume::Replace(const std::string& path, std::uint32_t attributes) {
 void MemoryVolume::Remove(const std::string& path) {
     Node* node = Find(path);
     if (node && node->parent) {
-        std::erase_if(node->parent->children, [&](const auto& child) { return child.get() == node; });
+        std::erase_if(node->parent->children,
+                      [&](const auto& child) { return child.get() == node; });
     }
 }
 
@@ -443,7 +445,8 @@ Result<std::unique_ptr<files::FileSystemObject>> MemoryVolume::CreateFileSystemO
         std::make_unique<MemoryFileSystemObject>(*this));
 }
 
-files::Result<std::uint32_t> MemoryVolume::SetAttr(const files::Entry& listed, std::uint32_t attributes) {
+files::Result<std::uint32_t> MemoryVolume::SetAttr(const files::Entry& listed,
+                                                   std::uint32_t attributes) {
     const MemoryEntry& entry = *AsMemoryEntry(listed);
     set_attr_calls_.push_back(entry.shown);
     if (auto e = Inject(Op::SetAttr, entry.path)) {

@@ -78,7 +78,8 @@ class MemoryVolume : public files::FileSystem {
     char Separator() const override { return '\\'; }
     files::Result<files::Listed> Dir(const std::string& pattern, std::uint32_t mask) override;
     files::Result<files::Listed> Dir() override;
-    files::Result<std::uint32_t> SetAttr(const files::Entry& entry, std::uint32_t attributes) override;
+    files::Result<std::uint32_t> SetAttr(const files::Entry& entry,
+                                         std::uint32_t attributes) override;
     files::Result<std::uint32_t> GetAttr(const files::Entry& entry) override;
     files::Result<std::unique_ptr<files::FileSystemObject>> CreateFileSystemObject() override;
 

@@ -38,7 +38,8 @@ int CheckUpdate(const CommandLine& line, std::ostream& out, std::ostream& consol
     std::string failure = "the program's folder is unknown";
     bool found = false;
     for (const std::string& candidate :
-         {folder + kUpdateCheckModule, folder + VANTRELLE_CLI_MODULE_DIR "/" + kUpdateCheckModule}) {
+         {folder + kUpdateCheckModule,
+          folder + VANTRELLE_CLI_MODULE_DIR "/" + kUpdateCheckModule}) {
         if (folder.empty()) {
             break;
         }

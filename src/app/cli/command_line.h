@@ -31,7 +31,7 @@ struct CommandLine {
     bool recursive = false;
     OnError on_error = OnError::Ask;
     Verbosity verbosity = Verbosity::Normal;
-    bool list = false;  // show what a repair would change, and change nothing
+    bool list = false;               // show what a repair would change, and change nothing
     std::vector<std::string> paths;  // for Repair: each repaired in turn
     // The language of the outcome texts and of the update verdict.
     bool farsi = false;

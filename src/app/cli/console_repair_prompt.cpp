@@ -30,11 +30,18 @@ std::string Trimmed(const std::string& text) {
 
 // The attributes as attrib shows them: Archive, then System, Hidden and Read-only.
 std::string AttribLetters(std::uint32_t attributes) {
+    struct Column {
+        std::uint32_t bit;
+        std::size_t at;
+        char letter;
+    };
+    constexpr Column kColumns[] = {{0x20, 0, 'A'}, {0x04, 3, 'S'}, {0x02, 4, 'H'}, {0x01, 6, 'R'}};
     std::string letters = "       ";
-    if (attributes & 0x20) letters[0] = 'A';
-    if (attributes & 0x04) letters[3] = 'S';
-    if (attributes & 0x02) letters[4] = 'H';
-    if (attributes & 0x01) letters[6] = 'R';
+    for (const Column& column : kColumns) {
+        if ((attributes & column.bit) != 0) {
+            letters[column.at] = column.letter;
+        }
+    }
     return letters;
 }
 
@@ -100,10 +107,9 @@ void ConsoleRepairPrompt::ShowProgress(const engine::RepairEntry& at) {
         return;
     }
     progress_at_ = now;
-    std::string line = std::to_string(counts_.reset + counts_.normal + counts_.failed) +
-                       " seen, " + std::to_string(counts_.reset) + " reset, " +
-                       std::to_string(counts_.failed) + " failed: " +
-                       OneLineForTerminal(at.folder, utf8_);
+    std::string line = std::to_string(counts_.reset + counts_.normal + counts_.failed) + " seen, " +
+                       std::to_string(counts_.reset) + " reset, " + std::to_string(counts_.failed) +
+                       " failed: " + OneLineForTerminal(at.folder, utf8_);
     // Cut to the terminal's width, counting a character per UTF-8 lead byte.
     const auto room = static_cast<std::size_t>(progress_width_ - 1);
     std::size_t shown = 0;
@@ -138,9 +144,9 @@ void ConsoleRepairPrompt::Summarize() {
         return;
     }
     console_ << "vantrelle-cli: " << OneLineForTerminal(top_, utf8_) << ": " << counts_.reset
-             << " reset, " << counts_.normal << " already normal, " << counts_.failed
-             << " failed, " << counts_.reserved << " reserved folder"
-             << (counts_.reserved == 1 ? "" : "s") << " left alone\n";
+             << " reset, " << counts_.normal << " already normal, " << counts_.failed << " failed, "
+             << counts_.reserved << " reserved folder" << (counts_.reserved == 1 ? "" : "s")
+             << " left alone\n";
     console_.flush();
 }
 

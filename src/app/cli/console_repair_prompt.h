@@ -26,8 +26,8 @@ class ConsoleRepairPrompt final : public engine::RepairPrompt {
     // printable ASCII is shown escaped.
     ConsoleRepairPrompt(OnError policy, std::istream& answers, std::ostream& console,
                         bool utf8_terminal)
-        : ConsoleRepairPrompt(policy, answers, console, utf8_terminal, console,
-                              Verbosity::Normal, 0) {}
+        : ConsoleRepairPrompt(policy, answers, console, utf8_terminal, console, Verbosity::Normal,
+                              0) {}
     // `out` gets the entries reset in verbose mode; `progress_width`, where the console is a
     // terminal that wide, asks for a progress line (0: none).
     ConsoleRepairPrompt(OnError policy, std::istream& answers, std::ostream& console,

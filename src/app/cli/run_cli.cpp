@@ -35,8 +35,8 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
     }
 
     const Language language = line.farsi ? Language::Farsi : Language::English;
-    ConsoleRepairPrompt prompt(line.on_error, answers, console, utf8_terminal, out,
-                               line.verbosity, progress_width);
+    ConsoleRepairPrompt prompt(line.on_error, answers, console, utf8_terminal, out, line.verbosity,
+                               progress_width);
     if (line.list) {
         prompt.ListInstead();
     }
@@ -70,7 +70,8 @@ int RunCli(const std::vector<std::string>& arguments, files::FileSystem& fs, std
         }
         files::FileSystem& real = offline ? *offline->value() : fs;
         ListingOnly listing_only(real);
-        files::FileSystem& target = line.list ? static_cast<files::FileSystem&>(listing_only) : real;
+        files::FileSystem& target =
+            line.list ? static_cast<files::FileSystem&>(listing_only) : real;
 
         prompt.Begin(path);
         const engine::RepairResult result = line.recursive

@@ -122,8 +122,7 @@ Result<const VolumeMechanism*> AttributeStore::MechanismOf(const std::string& pa
 }
 
 Result<Change> AttributeStore::Set(int folder, dev_t folder_volume, const std::string& name,
-                                   const struct stat& entry, std::uint32_t attributes,
-                                   bool write) {
+                                   const struct stat& entry, std::uint32_t attributes, bool write) {
     Result<const VolumeMechanism*> mechanism = Error{};
     struct stat here {};
     if (entry.st_dev == folder_volume && (last_ == nullptr || last_device_ != entry.st_dev) &&

@@ -157,8 +157,8 @@ Result<Change> SetThroughNtfsAttributes(int folder, const std::string& path,
     if (wanted == *current || !write) {
         return Unchanged(*current);
     }
-    const Status written = SetXattr(
-        path, attribute, big_endian ? EncodeBigEndian32(wanted) : WriteWord32(wanted), 0);
+    const Status written =
+        SetXattr(path, attribute, big_endian ? EncodeBigEndian32(wanted) : WriteWord32(wanted), 0);
     if (!written || !kernel_driver) {
         return Written(*current, written);
     }

@@ -155,8 +155,8 @@ struct ListedName {
     const std::string& name;
     const std::string& lookup;  // the name the kernel finds it by, where that differs (FAT)
     ino_t inode = 0;            // 0 where the listing gave no number of the entry's own
-    mode_t type = 0;  // what the listing said it is (S_IFMT bits); 0 when it did not say
-    std::uint64_t pauses = 0;  // the walk's pauses when it was listed
+    mode_t type = 0;            // what the listing said it is (S_IFMT bits); 0 when it did not say
+    std::uint64_t pauses = 0;   // the walk's pauses when it was listed
 };
 
 const std::string kSameName;  // an empty lookup: the kernel finds the entry by its name
@@ -531,7 +531,10 @@ class PosixDirEntry final : public Entry {
   public:
     PosixDirEntry(std::string name, ino_t inode, mode_t type, std::uint64_t pauses,
                   std::shared_ptr<Listing> listing)
-        : name_(std::move(name)), inode_(inode), type_(type), pauses_(pauses),
+        : name_(std::move(name)),
+          inode_(inode),
+          type_(type),
+          pauses_(pauses),
           listing_(std::move(listing)) {}
 
     ListedName listed() const {
@@ -554,8 +557,8 @@ class PosixFileSystem final : public FileSystem {
     Result<Listed> Dir(const std::string& pattern, std::uint32_t mask) override {
         listing_.reset();
         WalkRef walk = CurrentWalk();
-        auto folder = posix::NamedFolder(
-            walk->here.Home(), std::string(posix::WithoutTrailingSlashes(pattern)));
+        auto folder = posix::NamedFolder(walk->here.Home(),
+                                         std::string(posix::WithoutTrailingSlashes(pattern)));
         if (!folder) {
             return folder.error();
         }

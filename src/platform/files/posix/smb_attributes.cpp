@@ -17,7 +17,7 @@ constexpr std::uint32_t kFileAttributeNormal = 0x80;
 // The SMB client sends the word to the server and keeps what it sent; read back, it shows
 // whether the server took it.
 Result<Change> SetThroughCifsDosAttrib(const std::string& path, std::uint32_t attributes,
-                                      bool write) {
+                                       bool write) {
     auto read = GetXattr(path, kCifsDosAttrib, 4);
     if (!read) {
         return read.error();
@@ -36,8 +36,7 @@ Result<Change> SetThroughCifsDosAttrib(const std::string& path, std::uint32_t at
         return set.error();
     }
     auto check = GetXattr(path, kCifsDosAttrib, 4);
-    const std::uint32_t now =
-        check ? ReadWord32(check.value().bytes).value_or(current) : current;
+    const std::uint32_t now = check ? ReadWord32(check.value().bytes).value_or(current) : current;
     if ((now & kSettableBits) != (wanted & kSettableBits)) {
         return Error{EIO, "The SMB server did not change the DOS attributes"};
     }

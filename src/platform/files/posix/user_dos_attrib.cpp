@@ -8,7 +8,7 @@
 namespace vantrelle::files::posix {
 
 Result<Change> SetThroughUserDosAttrib(const std::string& path, std::uint32_t attributes,
-                                      bool write) {
+                                       bool write) {
     auto read = GetWholeXattr(path, kUserDosAttrib);
     if (!read) {
         return read.error();
@@ -29,7 +29,8 @@ Result<Change> SetThroughUserDosAttrib(const std::string& path, std::uint32_t at
     if (wanted == parsed->attributes || !write) {
         return Unchanged(parsed->attributes);
     }
-    return Written(parsed->attributes, SetXattr(path, kUserDosAttrib,
+    return Written(parsed->attributes,
+                   SetXattr(path, kUserDosAttrib,
                             EncodeDosAttrib(read.value().bytes, *parsed, wanted), XATTR_REPLACE));
 }
 

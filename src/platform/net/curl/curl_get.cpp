@@ -1,5 +1,4 @@
 #include "platform/net/curl/curl_get.h"
-#include "vantrelle_version.h"
 
 #include <curl/curl.h>
 
@@ -12,6 +11,8 @@
 #include <optional>
 #include <string_view>
 #include <vector>
+
+#include "vantrelle_version.h"
 
 namespace vantrelle::net {
 

@@ -13,8 +13,7 @@ namespace {
 
 struct OptionNative : Control::Native {
     OptionNative(Window& window, const Rect& at) {
-        hwnd =
-            win32::MakeChild(window, L"BUTTON", BS_RADIOBUTTON | WS_TABSTOP, 0, at);
+        hwnd = win32::MakeChild(window, L"BUTTON", BS_RADIOBUTTON | WS_TABSTOP, 0, at);
         win32::ApplyBoxLines(*this);
     }
 

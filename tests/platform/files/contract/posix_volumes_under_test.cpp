@@ -158,7 +158,8 @@ class NtfsVolume final : public PosixVolumeUnderTest {
 }  // namespace
 
 std::vector<VolumeKind> VolumesUnderTest() {
-    return {MemoryVolumeKind(), {"UserDosAttrib", DosAttribVolume::Make}, {"Ntfs3g", NtfsVolume::Make}};
+    return {
+        MemoryVolumeKind(), {"UserDosAttrib", DosAttribVolume::Make}, {"Ntfs3g", NtfsVolume::Make}};
 }
 
 }  // namespace vantrelle::testing
