@@ -94,27 +94,9 @@ mkdir "$tree"
 "$floor" populate "$tree" 1000 100
 echo "tree: 1,000 folders of 100 files = $(find "$tree" -mindepth 1 | wc -l) entries, tmpfs, user.DOSATTRIB 0x6"
 
-compare() {
-local tree="$1" floor_mode
-for floor_mode in replace read-write; do
-    local rows=()
-    for ((round = 1; round <= rounds; round++)); do
-        if ((round % 2)); then
-            c="$(timed "$tree" "$cli" -q --recursive --on-error=continue "$tree")"
-            f="$(timed "$tree" "$floor" "${floor_kind[@]}" "$floor_mode" "$tree")"
-        else
-            f="$(timed "$tree" "$floor" "${floor_kind[@]}" "$floor_mode" "$tree")"
-            c="$(timed "$tree" "$cli" -q --recursive --on-error=continue "$tree")"
-        fi
-        rows+=("$c $f")  # cli wall, cli CPU, floor wall, floor CPU
-    done
-    summarize "floor '$floor_mode', $rounds paired rounds" "${rows[@]}"
-done
-}
-compare "$tree"
-
-# Runs the commands A and B in turn, in alternating order, on the tree as `keep_tree`
-# leaves it, and summarizes them as `first` and `second`.
+# Runs the commands A and B in turn, in alternating order, on the tree `tree` (hidden
+# afresh before each run unless `keep_tree` is set), and summarizes them as `first` and
+# `second`.
 pair() {
     local title="$1" a="$2" b="$3" rows=() round c f
     for ((round = 1; round <= rounds; round++)); do
@@ -125,10 +107,21 @@ pair() {
             f="$(timed "$tree" "$b")"
             c="$(timed "$tree" "$a")"
         fi
-        rows+=("$c $f")
+        rows+=("$c $f")  # A's wall and CPU, B's wall and CPU
     done
     summarize "$title" "${rows[@]}"
 }
+repair_hidden() { "$cli" -q --recursive --on-error=continue "$tree"; }
+floor_walk() { "$floor" "${floor_kind[@]}" "$floor_mode" "$tree"; }
+
+compare() {
+    local tree="$1" floor_mode
+    for floor_mode in replace read-write; do
+        pair "floor '$floor_mode', $rounds paired rounds" repair_hidden floor_walk
+    done
+}
+compare "$tree"
+
 list_clean() { "$cli" -q --list --recursive "$tree"; }
 repair_clean() { "$cli" -q --recursive "$tree"; }
 # Both under script, so that its own start counts alike; only one has standard error on
