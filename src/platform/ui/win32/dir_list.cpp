@@ -49,14 +49,14 @@ struct DirListNative : Control::Native {
         }
     }
 
-    void Add(const std::string& text, int depth, std::string path) {
+    void Add(const std::string& text, int depth, std::string folder) {
         std::wstring shown;
         for (int i = 0; i < depth; ++i) {
             shown += kIndent;
         }
         shown += win32::Widen(text);
         SendMessageW(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
-        paths.push_back(std::move(path));
+        paths.push_back(std::move(folder));
     }
 
     void Fill() {

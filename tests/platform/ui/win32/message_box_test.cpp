@@ -37,10 +37,10 @@ SeenBox AnswerBox(const wchar_t* title, int button, HWND other_window) {
     seen.no = GetDlgItem(box, IDNO) != nullptr;
     seen.ok = GetDlgItem(box, IDOK) != nullptr;
     seen.ex_style = GetWindowLongPtrW(box, GWL_EXSTYLE);
-    for (int button : {IDYES, IDNO, IDOK}) {
-        HWND item = GetDlgItem(box, button);
+    for (int id : {IDYES, IDNO, IDOK}) {
+        HWND item = GetDlgItem(box, id);
         if (item != nullptr && (GetWindowLongPtrW(item, GWL_STYLE) & 0x0f) == BS_DEFPUSHBUTTON) {
-            seen.default_button = button;
+            seen.default_button = id;
         }
     }
     seen.owner_window_enabled = IsWindowEnabled(other_window) != FALSE;
