@@ -123,8 +123,12 @@ run_cli() {
         status="${PIPESTATUS[0]}"
         tr -d '\r' <"$work/err" >"$work/err.txt"
         # Nothing at all, not even an outcome: Wine did not start the program (seen on a
-        # loaded machine); one more start.
-        [[ "$status" != 0 && ! -s "$work/out" && ! -s "$work/err" ]] || break
+        # loaded machine); or Wine lost its server under the program ("wine client error"):
+        # one more start.
+        if [[ "$status" != 0 && ! -s "$work/out" && ! -s "$work/err" ]]; then
+            continue
+        fi
+        grep -q '^wine client error' "$work/err.txt" || break
     done
 }
 
