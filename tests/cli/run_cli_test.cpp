@@ -226,6 +226,10 @@ TEST_F(RunCliTest, ListShowsWhatARepairWouldChangeAndChangesNothing) {
               "    H    E:\\stick\\d\\inner\n"
               "    H    E:\\stick\\RECYCLER\n"
               "4 entries would be reset\n");
+    // Nor does its summary call anything reset.
+    EXPECT_EQ(run.console,
+              "vantrelle-cli: E:\\stick: 4 would be reset, 1 already normal, 0 failed, 1 reserved "
+              "folder left alone\n");
     EXPECT_EQ(volume.Attributes("E:\\stick\\a"), files::kHidden | files::kSystem);
     EXPECT_EQ(volume.Attributes("E:\\stick\\RECYCLER") & files::kHidden, files::kHidden);
 }

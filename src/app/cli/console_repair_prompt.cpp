@@ -143,10 +143,11 @@ void ConsoleRepairPrompt::Summarize() {
     if (verbosity_ == Verbosity::Quiet || no_folder_) {
         return;
     }
+    // A listing resets nothing: its count is of what a repair would reset.
     console_ << "vantrelle-cli: " << OneLineForTerminal(top_, utf8_) << ": " << counts_.reset
-             << " reset, " << counts_.normal << " already normal, " << counts_.failed << " failed, "
-             << counts_.reserved << " reserved folder" << (counts_.reserved == 1 ? "" : "s")
-             << " left alone\n";
+             << (listing_ ? " would be reset, " : " reset, ") << counts_.normal
+             << " already normal, " << counts_.failed << " failed, " << counts_.reserved
+             << " reserved folder" << (counts_.reserved == 1 ? "" : "s") << " left alone\n";
     console_.flush();
 }
 
